@@ -1,0 +1,11 @@
+#include "Calendar.h"
+
+namespace star {
+
+bool ToLunar(int, int, int, LunarDate *) { return false; }
+bool ToSolar(int, int, int, double *) { return false; }
+
+TKvrBase::TKvrBase() { ComputeCalendar(); }
+void TKvrBase::ComputeCalendar() {}
+
+}  // namespace star

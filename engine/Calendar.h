@@ -1,0 +1,52 @@
+// The calendar: solar terms, the Chinese lunar calendar and the calendar
+// record TKvrBase from which both chart records derive.
+#pragma once
+
+#include <cstdint>
+
+#include "star.h"
+
+namespace star {
+
+// Gregorian date to lunar date. Fails (returns false, *out untouched) outside
+// 1902-01-01..2051-12-31 and for dates that do not exist.
+bool ToLunar(int year, int month, int day, LunarDate *out);
+
+// Lunar date (month negated for a leap month) to the Gregorian day count at
+// 00:00. Gives exactly the answers of the 365-day search that starts 90 days
+// before the Gregorian date (year, |month|, 1): found flag and date.
+bool ToSolar(int year, int month, int day, double *out);
+
+// The calendar record: from one birth instant the four pillars (year and
+// month by the solar terms), the lunar date and the lunar placement values.
+class TKvrBase {
+public:
+    // Sets the birth to the current local date and time and computes once.
+    TKvrBase();
+
+    void SetBirth(double instant) { birth = instant; }
+    double GetBirth() const { return birth; }
+    // Recomputes every field below from the birth instant.
+    void ComputeCalendar();
+
+    // Fields in declaration order.
+    int32_t yearStem = 0;        // stem ordinal 1..10 of the lunar year
+    int32_t yearBranch = 0;      // branch ordinal 1..12 of the lunar year
+    LunarDate lunarDate{};       // lunar date of the civil date of the birth
+    double birth = 0;            // the birth instant
+    int32_t yearCycle = 0;       // place 1..60 of the lunar year in the cycle
+    int32_t placementMonth = 0;  // 1..12, a leap month counts as the next
+    int32_t lunarDay = 0;        // 1..30
+    int32_t hour = 0;            // branch ordinal 1..12 of the birth hour
+    int32_t lunarYear = 0;       // Gregorian year in which the lunar year begins
+    int32_t yearStemCode = 0;    // 1..10
+    int32_t yearBranchCode = 0;  // 11..22
+    double openingTerm = 0;      // 节 of the birth's Gregorian month
+    double middleTerm = 0;       // 气 of the birth's Gregorian month
+    int32_t yearPillar[2] = {};  // stem code, branch code (by 立春)
+    int32_t monthPillar[2] = {};
+    int32_t dayPillar[2] = {};
+    int32_t hourPillar[2] = {};
+};
+
+}  // namespace star

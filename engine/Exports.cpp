@@ -1,0 +1,32 @@
+// The three C entries of the library.
+#include <cstring>
+
+#include "Calendar.h"
+#include "star.h"
+
+extern "C" {
+
+STAR_API void STAR_CALL Dll_Pan(double birth, uint8_t male, int32_t reserved, void *palaces,
+                                void *header, void *pillars, void *luck) {
+    (void)birth;
+    (void)male;
+    (void)reserved;
+    // Clear the blocks; header line 0 holds the caller's name and stays.
+    std::memset(palaces, 0, STAR_PALACE_BLOCK_SIZE);
+    std::memset(static_cast<char *>(header) + STAR_HEADER_LINE_SIZE, 0,
+                STAR_HEADER_BLOCK_SIZE - STAR_HEADER_LINE_SIZE);
+    std::memset(pillars, 0, STAR_PILLAR_BLOCK_SIZE);
+    std::memset(luck, 0, STAR_LUCK_BLOCK_SIZE);
+}
+
+STAR_API int32_t STAR_CALL Dll_LunarToSolar(int32_t year, int32_t month, int32_t day, double *out) {
+    return star::ToSolar(year, month, day, out) ? 1 : 0;
+}
+
+STAR_API LunarDate *STAR_CALL Dll_SolarToLunar(double date, LunarDate *record) {
+    (void)date;
+    *record = LunarDate{0, 0, 0};
+    return record;
+}
+
+}  // extern "C"
