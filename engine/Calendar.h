@@ -17,6 +17,11 @@ bool ToLunar(int year, int month, int day, LunarDate *out);
 // before the Gregorian date (year, |month|, 1): found flag and date.
 bool ToSolar(int year, int month, int day, double *out);
 
+// Instant (Beijing time, day count) of solar term t (0 = 小寒 .. 23 = 冬至) of
+// Gregorian year `year`, 1900..2099. Precision: minute for 1900-1999, second
+// for 2000-2029, 00:00 of the day for 2030-2099.
+double SolarTerm(int year, int t);
+
 // The calendar record: from one birth instant the four pillars (year and
 // month by the solar terms), the lunar date and the lunar placement values.
 class TKvrBase {
