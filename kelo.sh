@@ -10,7 +10,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libsqlcipher-dev sqlcipher
   qt6-base-dev qt6-qpa-plugins libgl-dev libfontconfig-dev
-  libgif-dev libimagequant-dev
+  libgif-dev libimagequant-dev liberfa-dev
   fonts-arphic-uming fonts-wqy-zenhei
   xvfb xauth shared-mime-info desktop-file-utils
 )

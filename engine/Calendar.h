@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "CivilDate.h"
 #include "star.h"
 
 namespace star {
@@ -19,8 +20,23 @@ bool ToSolar(int year, int month, int day, double *out);
 
 // Instant (Beijing time, day count) of solar term t (0 = 小寒 .. 23 = 冬至) of
 // Gregorian year `year`, 1900..2099. Precision: minute for 1900-1999, second
-// for 2000-2029, 00:00 of the day for 2030-2099.
+// for 2000-2029, 00:00 of the day for 2030-2099. 0 outside the table.
 double SolarTerm(int year, int t);
+
+// The same instant in whole seconds since 1899-12-30 00:00; 0 outside the
+// table. Compare births with terms in whole seconds (SecondsOf), never as
+// raw doubles, so that a birth at the minute of a term is exactly at it.
+std::int64_t SolarTermSeconds(int year, int t);
+
+// An instant (day count) in whole seconds since 1899-12-30 00:00, rounded
+// to the nearest second. NaN gives 0; instants beyond ±10^7 days are held
+// there, so the conversion is always defined.
+std::int64_t SecondsOf(double instant);
+
+// Supported span of birth instants, in seconds: 1902-01-01 00:00 to
+// 2051-12-31 22:59:59, so that the birth plus one hour stays in 2051.
+inline constexpr std::int64_t kFirstBirthSecond = std::int64_t{DayCount(1902, 1, 1)} * 86400;
+inline constexpr std::int64_t kLastBirthSecond = std::int64_t{DayCount(2051, 12, 31)} * 86400 + 82799;
 
 // The calendar record: from one birth instant the four pillars (year and
 // month by the solar terms), the lunar date and the lunar placement values.
@@ -31,7 +47,10 @@ public:
 
     void SetBirth(double instant) { birth = instant; }
     double GetBirth() const { return birth; }
-    // Recomputes every field below from the birth instant.
+    // Recomputes every field below from the birth instant, reckoned to the
+    // nearest second. A birth outside the supported span (or NaN) is reckoned
+    // as the nearest end of the span, so every ordinal and code stays in its
+    // range; the stored birth is left as it is.
     void ComputeCalendar();
 
     // Fields in declaration order.

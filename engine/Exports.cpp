@@ -24,8 +24,15 @@ STAR_API int32_t STAR_CALL Dll_LunarToSolar(int32_t year, int32_t month, int32_t
 }
 
 STAR_API LunarDate *STAR_CALL Dll_SolarToLunar(double date, LunarDate *record) {
-    (void)date;
+    if (!record) return record;
     *record = LunarDate{0, 0, 0};
+    // The comparisons fail for NaN; the range check comes before the
+    // conversion to int, which would be undefined for huge values.
+    constexpr double kFirst = star::DayCount(1902, 1, 1);
+    constexpr double kEnd = star::DayCount(2051, 12, 31) + 1.0;
+    if (!(date >= kFirst && date < kEnd)) return record;
+    const star::CivilDate civil = star::CivilFromDayCount(static_cast<int>(date));
+    star::ToLunar(civil.year, civil.month, civil.day, record);
     return record;
 }
 
