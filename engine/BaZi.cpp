@@ -1,0 +1,472 @@
+#include "BaZi.h"
+
+#include <cmath>
+#include <cstdint>
+#include <initializer_list>
+
+#include "CivilDate.h"
+#include "Common.h"
+
+namespace star {
+
+namespace {
+
+using namespace bazi;
+
+// Stem and branch item codes under their own characters, so that every table
+// below reads exactly like the rule it encodes.
+constexpr int32_t 甲 = 1, 乙 = 2, 丙 = 3, 丁 = 4, 戊 = 5, 己 = 6, 庚 = 7, 辛 = 8, 壬 = 9, 癸 = 10;
+constexpr int32_t 子 = 11, 丑 = 12, 寅 = 13, 卯 = 14, 辰 = 15, 巳 = 16, 午 = 17, 未 = 18, 申 = 19,
+                  酉 = 20, 戌 = 21, 亥 = 22;
+
+constexpr bool IsStem(int code) { return code >= 甲 && code <= 癸; }
+constexpr bool IsBranch(int code) { return code >= 子 && code <= 亥; }
+
+// Hidden stems of each branch: first, second, third (0 none).
+constexpr int32_t kHiddenStems[12][3] = {
+    {0, 癸, 0},     // 子
+    {己, 癸, 辛},   // 丑
+    {甲, 丙, 戊},   // 寅
+    {0, 乙, 0},     // 卯
+    {戊, 乙, 癸},   // 辰
+    {丙, 庚, 戊},   // 巳
+    {丁, 己, 0},    // 午
+    {己, 丁, 乙},   // 未
+    {庚, 壬, 戊},   // 申
+    {0, 辛, 0},     // 酉
+    {戊, 辛, 丁},   // 戌
+    {壬, 甲, 0},    // 亥
+};
+
+// Element of each branch: 1 wood, 2 fire, 3 earth, 4 metal, 5 water.
+constexpr int kBranchElement[12] = {
+    5, 3, 1, 1, 3, 2,  // 子 丑 寅 卯 辰 巳
+    2, 3, 4, 4, 3, 5,  // 午 未 申 酉 戌 亥
+};
+
+// ---- Spirit-star tables -------------------------------------------------
+//
+// A table lists, for each anchor, the codes its rule points at (0 none):
+// stem anchors 甲..癸 (ten entries), year, day and hour branch anchors 子..亥,
+// the month branch anchor counted from 寅 (寅..丑).
+struct Targets {
+    int32_t byAnchor[12][4];
+};
+
+// 贵人, by stem.
+constexpr Targets kGuiRen = {{
+    {未, 丑}, {申, 子}, {酉, 亥}, {亥, 酉}, {丑, 未},  // 甲 乙 丙 丁 戊
+    {子, 申}, {未, 丑}, {寅, 午}, {卯, 巳}, {巳, 卯},  // 己 庚 辛 壬 癸
+}};
+// 太极, by stem.
+constexpr Targets kTaiJi = {{
+    {子, 午}, {子, 午},                  // 甲 乙
+    {卯, 酉}, {卯, 酉},                  // 丙 丁
+    {辰, 戌, 丑, 未}, {辰, 戌, 丑, 未},  // 戊 己
+    {寅, 亥}, {寅, 亥},                  // 庚 辛
+    {申, 巳}, {申, 巳},                  // 壬 癸
+}};
+// 福星, by stem.
+constexpr Targets kFuXing = {{
+    {寅, 子}, {卯, 丑}, {寅, 子}, {亥}, {申},  // 甲 乙 丙 丁 戊
+    {未}, {午}, {巳}, {辰}, {卯, 丑},          // 己 庚 辛 壬 癸
+}};
+// 文昌, by stem.
+constexpr Targets kWenChang = {{{巳}, {午}, {申}, {酉}, {申}, {酉}, {亥}, {子}, {寅}, {卯}}};
+// 国印, by stem.
+constexpr Targets kGuoYin = {{{戌}, {亥}, {丑}, {寅}, {丑}, {寅}, {辰}, {巳}, {未}, {申}}};
+// 驿马, by branch 子..亥.
+constexpr Targets kYiMa = {{{寅}, {亥}, {申}, {巳}, {寅}, {亥}, {申}, {巳}, {寅}, {亥}, {申}, {巳}}};
+// 华盖, by branch.
+constexpr Targets kHuaGai = {{{辰}, {丑}, {戌}, {未}, {辰}, {丑}, {戌}, {未}, {辰}, {丑}, {戌}, {未}}};
+// 将星, by branch.
+constexpr Targets kJiangXing = {{{子}, {酉}, {午}, {卯}, {子}, {酉}, {午}, {卯}, {子}, {酉}, {午}, {卯}}};
+// 金舆, by day stem.
+constexpr Targets kJinYu = {{{辰}, {巳}, {未}, {申}, {未}, {申}, {戌}, {亥}, {丑}, {寅}}};
+// 禄神, by day stem.
+constexpr Targets kLuShen = {{{寅}, {卯}, {巳}, {午}, {巳}, {午}, {申}, {酉}, {亥}, {子}}};
+// 天德, by month 寅..丑.
+constexpr Targets kTianDe = {{{丁}, {申}, {壬}, {辛}, {亥}, {甲}, {癸}, {寅}, {丙}, {乙}, {巳}, {庚}}};
+// 月德, by month 寅..丑.
+constexpr Targets kYueDe = {{{丙}, {甲}, {壬}, {庚}, {丙}, {甲}, {壬}, {庚}, {丙}, {甲}, {壬}, {庚}}};
+// 天医, by month 寅..丑.
+constexpr Targets kTianYi = {{{丑}, {寅}, {卯}, {辰}, {巳}, {午}, {未}, {申}, {酉}, {戌}, {亥}, {子}}};
+// 红鸾, by year branch.
+constexpr Targets kHongLuan = {{{卯}, {寅}, {丑}, {子}, {亥}, {戌}, {酉}, {申}, {未}, {午}, {巳}, {辰}}};
+// 天喜, by year branch.
+constexpr Targets kTianXi = {{{酉}, {申}, {未}, {午}, {巳}, {辰}, {卯}, {寅}, {丑}, {子}, {亥}, {戌}}};
+// 地网, by branch: 辰 to 巳 and 巳 to 辰 only.
+constexpr Targets kDiWang = {{{0}, {0}, {0}, {0}, {巳}, {辰}, {0}, {0}, {0}, {0}, {0}, {0}}};
+// 天罗, by branch: 戌 to 亥 and 亥 to 戌 only.
+constexpr Targets kTianLuo = {{{0}, {0}, {0}, {0}, {0}, {0}, {0}, {0}, {0}, {0}, {亥}, {戌}}};
+// 亡神, by branch.
+constexpr Targets kWangShen = {{{亥}, {申}, {巳}, {寅}, {亥}, {申}, {巳}, {寅}, {亥}, {申}, {巳}, {寅}}};
+// 劫煞, by branch.
+constexpr Targets kJieSha = {{{巳}, {寅}, {亥}, {申}, {巳}, {寅}, {亥}, {申}, {巳}, {寅}, {亥}, {申}}};
+// 桃花, by branch.
+constexpr Targets kTaoHua = {{{酉}, {午}, {卯}, {子}, {酉}, {午}, {卯}, {子}, {酉}, {午}, {卯}, {子}}};
+// 羊刃, by day stem.
+constexpr Targets kYangRen = {{{卯}, {寅}, {午}, {巳}, {午}, {巳}, {酉}, {申}, {子}, {亥}}};
+// 灾煞, by year branch.
+constexpr Targets kZaiSha = {{{午}, {卯}, {子}, {酉}, {午}, {卯}, {子}, {酉}, {午}, {卯}, {子}, {酉}}};
+// The branch three forward (勾煞 of a forward chart, 绞煞 of a backward one).
+constexpr Targets kThreeForward = {{{卯}, {辰}, {巳}, {午}, {未}, {申}, {酉}, {戌}, {亥}, {子}, {丑}, {寅}}};
+// The branch three backward (绞煞 of a forward chart, 勾煞 of a backward one).
+constexpr Targets kThreeBackward = {{{酉}, {戌}, {亥}, {子}, {丑}, {寅}, {卯}, {辰}, {巳}, {午}, {未}, {申}}};
+// 孤辰, by year branch.
+constexpr Targets kGuChen = {{{寅}, {寅}, {巳}, {巳}, {巳}, {申}, {申}, {申}, {亥}, {亥}, {亥}, {寅}}};
+// 寡宿, by year branch.
+constexpr Targets kGuaSu = {{{戌}, {戌}, {丑}, {丑}, {丑}, {辰}, {辰}, {辰}, {未}, {未}, {未}, {戌}}};
+// 元辰 of a forward chart: one past the opposite branch.
+constexpr Targets kYuanChenForward = {{{未}, {申}, {酉}, {戌}, {亥}, {子}, {丑}, {寅}, {卯}, {辰}, {巳}, {午}}};
+// 元辰 of a backward chart: one before the opposite branch.
+constexpr Targets kYuanChenBackward = {{{巳}, {午}, {未}, {申}, {酉}, {戌}, {亥}, {子}, {丑}, {寅}, {卯}, {辰}}};
+
+// 学堂 and 词馆 pillars of each stem 甲..癸 (stem, branch).
+constexpr int32_t kXueTang[10][2] = {
+    {己, 亥}, {壬, 午}, {丙, 寅}, {丁, 酉}, {戊, 寅},  // 甲 乙 丙 丁 戊
+    {己, 酉}, {辛, 巳}, {甲, 子}, {甲, 申}, {乙, 卯},  // 己 庚 辛 壬 癸
+};
+constexpr int32_t kCiGuan[10][2] = {
+    {庚, 寅}, {辛, 卯}, {乙, 巳}, {戊, 午}, {丁, 巳},  // 甲 乙 丙 丁 戊
+    {庚, 午}, {壬, 申}, {癸, 酉}, {癸, 亥}, {壬, 戌},  // 己 庚 辛 壬 癸
+};
+
+// 三奇: year-month-day or month-day-hour stems in one of these orders.
+constexpr int32_t kSanQi[3][3] = {{甲, 戊, 庚}, {乙, 丙, 丁}, {壬, 癸, 辛}};
+// 魁罡 day pillars.
+constexpr int32_t kKuiGang[4][2] = {{壬, 辰}, {戊, 戌}, {庚, 辰}, {庚, 戌}};
+// 天赦 day pillar of each season: spring, summer, autumn, winter.
+constexpr int32_t kTianShe[4][2] = {{戊, 寅}, {甲, 午}, {戊, 申}, {甲, 子}};
+// 金神 pillars, tested in this order.
+constexpr int32_t kJinShen[3][2] = {{乙, 丑}, {己, 巳}, {癸, 酉}};
+// 十恶大败 day pillars.
+constexpr int32_t kShiEDaBai[10][2] = {
+    {甲, 辰}, {乙, 巳}, {壬, 申}, {丙, 申}, {丁, 亥},
+    {庚, 辰}, {戊, 戌}, {癸, 亥}, {辛, 巳}, {己, 丑},
+};
+// 孤鸾 pillars (day and hour pillar both among them).
+constexpr int32_t kGuLuan[8][2] = {
+    {乙, 巳}, {丁, 巳}, {辛, 亥}, {戊, 申}, {壬, 寅}, {戊, 午}, {壬, 子}, {丙, 午},
+};
+// 阴差阳错 day pillars.
+constexpr int32_t kYinChaYangCuo[12][2] = {
+    {丙, 子}, {丁, 丑}, {戊, 寅}, {辛, 卯}, {壬, 辰}, {癸, 巳},
+    {丙, 午}, {丁, 未}, {戊, 申}, {辛, 酉}, {壬, 戌}, {癸, 亥},
+};
+// 四废: the element that is dead in each season (spring metal, summer water,
+// autumn wood, winter fire).
+constexpr int kSiFeiElement[4] = {4, 5, 1, 2};
+
+// ---- Matching -------------------------------------------------------------
+
+struct Anchor {
+    int pillar;   // PillarPosition
+    bool branch;  // the pillar's branch, else its stem
+};
+constexpr Anchor kYearStem{kYear, false}, kDayStem{kDay, false};
+constexpr Anchor kYearBranch{kYear, true}, kMonthBranch{kMonth, true}, kDayBranch{kDay, true};
+
+// Position of an anchor in its table row, or -1 when its code is not a stem
+// or branch: stem ordinal - 1, branch ordinal - 1, the month counted from 寅.
+int AnchorIndex(const TKvrBaZi &chart, Anchor anchor) {
+    if (!anchor.branch) {
+        const int stem = chart.stems[anchor.pillar];
+        return IsStem(stem) ? stem - 1 : -1;
+    }
+    const int branch = chart.branches[anchor.pillar];
+    if (!IsBranch(branch)) return -1;
+    const int ordinal = branch - 10;
+    return anchor.pillar == kMonth ? Wrap(ordinal - 2, 12) - 1 : ordinal - 1;
+}
+
+bool PillarIs(const TKvrBaZi &chart, int pillar, const int32_t (&stemBranch)[2]) {
+    return chart.stems[pillar] == stemBranch[0] && chart.branches[pillar] == stemBranch[1];
+}
+
+template <int N>
+bool PillarAmong(const TKvrBaZi &chart, int pillar, const int32_t (&list)[N][2]) {
+    for (const auto &entry : list)
+        if (PillarIs(chart, pillar, entry)) return true;
+    return false;
+}
+
+// Season of the month branch: 0 spring (寅卯辰), 1 summer, 2 autumn, 3 winter
+// (亥子丑); -1 without a month branch.
+int Season(const TKvrBaZi &chart) {
+    const int branch = chart.branches[kMonth];
+    if (!IsBranch(branch)) return -1;
+    return (Wrap(branch - 10 - 2, 12) - 1) / 3;
+}
+
+// Adds `code` to the pillar's list unless it is there already; a full list
+// drops it.
+void AddSpiritStar(TKvrBaZi &chart, int pillar, int32_t code) {
+    for (auto &row : chart.spiritStars) {
+        if (row[pillar] == code) return;
+        if (row[pillar] == 0) {
+            row[pillar] = code;
+            return;
+        }
+    }
+}
+
+// Marks every pillar whose stem or branch is a target of one of the anchors
+// (not the anchor's own pillar with excludeOwn), then gives each marked pillar
+// the code once.
+void MarkByTable(TKvrBaZi &chart, std::initializer_list<Anchor> anchors, const Targets &table,
+                 bool excludeOwn, int32_t code) {
+    bool marked[kPillars] = {};
+    for (const Anchor anchor : anchors) {
+        const int index = AnchorIndex(chart, anchor);
+        if (index < 0) continue;
+        for (const int32_t target : table.byAnchor[index]) {
+            if (target == 0) continue;
+            for (int p = 0; p < kPillars; ++p) {
+                if (excludeOwn && p == anchor.pillar) continue;
+                if (chart.stems[p] == target || chart.branches[p] == target) marked[p] = true;
+            }
+        }
+    }
+    for (int p = 0; p < kPillars; ++p)
+        if (marked[p]) AddSpiritStar(chart, p, code);
+}
+
+// ---- Special rules --------------------------------------------------------
+
+void MarkSanQi(TKvrBaZi &chart) {
+    for (const auto &run : kSanQi) {
+        if (chart.stems[kYear] == run[0] && chart.stems[kMonth] == run[1] && chart.stems[kDay] == run[2])
+            AddSpiritStar(chart, kYear, spirit::kSanQi);
+        if (chart.stems[kMonth] == run[0] && chart.stems[kDay] == run[1] && chart.stems[kHour] == run[2])
+            AddSpiritStar(chart, kMonth, spirit::kSanQi);
+    }
+}
+
+void MarkTianShe(TKvrBaZi &chart) {
+    const int season = Season(chart);
+    if (season >= 0 && PillarIs(chart, kDay, kTianShe[season])) AddSpiritStar(chart, kDay, spirit::kTianShe);
+}
+
+void MarkJinShen(TKvrBaZi &chart) {
+    for (const auto &pillar : kJinShen) {
+        if (PillarIs(chart, kDay, pillar)) AddSpiritStar(chart, kDay, spirit::kJinShen);
+        if (PillarIs(chart, kHour, pillar)) AddSpiritStar(chart, kHour, spirit::kJinShen);
+    }
+}
+
+// For the year stem, then the day stem: each pillar that is its 学堂 or 词馆.
+void MarkXueTangCiGuan(TKvrBaZi &chart) {
+    for (const int anchor : {kYear, kDay}) {
+        const int stem = chart.stems[anchor];
+        if (!IsStem(stem)) continue;
+        for (int p = 0; p < kPillars; ++p) {
+            if (PillarIs(chart, p, kXueTang[stem - 1])) AddSpiritStar(chart, p, spirit::kXueTang);
+            if (PillarIs(chart, p, kCiGuan[stem - 1])) AddSpiritStar(chart, p, spirit::kCiGuan);
+        }
+    }
+}
+
+// The two void branches of the day pillar's decade of the cycle.
+void MarkKongWang(TKvrBaZi &chart) {
+    const int index = SexagenaryIndex(chart.stems[kDay], chart.branches[kDay]);
+    if (index == 0) return;
+    const int decade = (index - 1) / 10;
+    const int first = Wrap(11 - 2 * decade, 12);
+    const int32_t voidBranches[2] = {first + 10, Wrap(first + 1, 12) + 10};
+    for (int p = 0; p < kPillars; ++p)
+        if (chart.branches[p] == voidBranches[0] || chart.branches[p] == voidBranches[1])
+            AddSpiritStar(chart, p, spirit::kKongWang);
+}
+
+void MarkSiFei(TKvrBaZi &chart) {
+    const int season = Season(chart);
+    if (season < 0) return;
+    const int dead = kSiFeiElement[season];
+    if (ElementOf(chart.stems[kDay]) == dead && ElementOf(chart.branches[kDay]) == dead)
+        AddSpiritStar(chart, kDay, spirit::kSiFei);
+}
+
+// Every rule in its order; that order is the order of each pillar's list.
+void MarkSpiritStars(TKvrBaZi &chart) {
+    const bool forward = chart.direction != 0;
+    MarkByTable(chart, {kYearStem, kDayStem}, kGuiRen, false, spirit::kGuiRen);                // 1
+    MarkByTable(chart, {kYearStem, kDayStem}, kTaiJi, false, spirit::kTaiJi);                  // 2
+    MarkByTable(chart, {kYearStem, kDayStem}, kFuXing, false, spirit::kFuXing);                // 3
+    MarkByTable(chart, {kYearStem, kDayStem}, kWenChang, false, spirit::kWenChang);            // 4
+    MarkByTable(chart, {kYearStem, kDayStem}, kGuoYin, false, spirit::kGuoYin);                // 5
+    MarkByTable(chart, {kYearBranch, kDayBranch}, kYiMa, false, spirit::kYiMa);                // 6
+    MarkByTable(chart, {kYearBranch, kDayBranch}, kHuaGai, true, spirit::kHuaGai);             // 7
+    MarkByTable(chart, {kYearBranch, kDayBranch}, kJiangXing, true, spirit::kJiangXing);       // 8
+    MarkByTable(chart, {kDayStem}, kJinYu, false, spirit::kJinYu);                             // 9
+    MarkByTable(chart, {kDayStem}, kLuShen, false, spirit::kLuShen);                           // 10
+    MarkByTable(chart, {kMonthBranch}, kTianDe, false, spirit::kTianDe);                       // 11
+    MarkByTable(chart, {kMonthBranch}, kYueDe, false, spirit::kYueDe);                         // 12
+    MarkByTable(chart, {kMonthBranch}, kTianYi, false, spirit::kTianYi);                       // 13
+    MarkSanQi(chart);                                                                          // 14
+    if (PillarAmong(chart, kDay, kKuiGang)) AddSpiritStar(chart, kDay, spirit::kKuiGang);      // 15
+    MarkTianShe(chart);                                                                        // 16
+    MarkJinShen(chart);                                                                        // 17
+    MarkXueTangCiGuan(chart);                                                                  // 18
+    MarkByTable(chart, {kYearBranch}, kHongLuan, true, spirit::kHongLuan);                     // 19
+    MarkByTable(chart, {kYearBranch}, kTianXi, true, spirit::kTianXi);                         // 20
+    MarkByTable(chart, {kYearBranch, kDayBranch}, kDiWang, true, spirit::kDiWang);             // 21
+    MarkByTable(chart, {kYearBranch, kDayBranch}, kTianLuo, true, spirit::kTianLuo);           // 22
+    MarkByTable(chart, {kYearBranch, kDayBranch}, kWangShen, true, spirit::kWangShen);         // 23
+    MarkByTable(chart, {kYearBranch, kDayBranch}, kJieSha, true, spirit::kJieSha);             // 24
+    MarkByTable(chart, {kYearBranch, kDayBranch}, kTaoHua, true, spirit::kTaoHua);             // 25
+    MarkByTable(chart, {kDayStem}, kYangRen, false, spirit::kYangRen);                         // 26
+    MarkByTable(chart, {kYearBranch}, kZaiSha, true, spirit::kZaiSha);                         // 27
+    MarkByTable(chart, {kYearBranch}, kThreeForward, true,                                     // 28
+                forward ? spirit::kGouSha : spirit::kJiaoSha);
+    MarkByTable(chart, {kYearBranch}, kThreeBackward, true, forward ? spirit::kJiaoSha : spirit::kGouSha);
+    MarkByTable(chart, {kYearBranch}, kGuChen, true, spirit::kGuChen);                         // 29
+    MarkByTable(chart, {kYearBranch}, kGuaSu, true, spirit::kGuaSu);                           // 30
+    MarkByTable(chart, {kYearBranch}, forward ? kYuanChenForward : kYuanChenBackward, true,    // 31
+                spirit::kYuanChen);
+    MarkKongWang(chart);                                                                       // 32
+    if (PillarAmong(chart, kDay, kShiEDaBai)) AddSpiritStar(chart, kDay, spirit::kShiEDaBai);  // 33
+    if (PillarAmong(chart, kDay, kGuLuan) && PillarAmong(chart, kHour, kGuLuan))               // 34
+        AddSpiritStar(chart, kDay, spirit::kGuLuan);
+    if (PillarAmong(chart, kDay, kYinChaYangCuo))                                              // 35
+        AddSpiritStar(chart, kDay, spirit::kYinChaYangCuo);
+    MarkSiFei(chart);                                                                          // 36
+}
+
+// ---- Instants in whole units ------------------------------------------------
+
+// Birth instants are whole minutes and term instants whole seconds; a day
+// count far outside the calendar's years is refused before any conversion.
+constexpr double kMaxDayCount = 1e7;
+
+bool ToMinutes(double instant, int64_t *minutes) {
+    if (!(std::fabs(instant) < kMaxDayCount)) return false;  // also NaN
+    *minutes = std::llround(instant * 1440.0);
+    return true;
+}
+
+bool ToSeconds(double instant, int64_t *seconds) {
+    if (!(std::fabs(instant) < kMaxDayCount)) return false;
+    *seconds = std::llround(instant * 86400.0);
+    return true;
+}
+
+constexpr int kFirstTermYear = 1900, kLastTermYear = 2099;
+
+}  // namespace
+
+namespace bazi {
+
+int ElementOf(int code) {
+    if (IsStem(code)) return (code + 1) / 2;
+    if (IsBranch(code)) return kBranchElement[code - 子];
+    return 0;
+}
+
+int TenGodOf(int dayStem, int stem) {
+    if (!IsStem(dayStem) || !IsStem(stem)) return tengod::kNone;
+    const int r = ((ElementOf(dayStem) - ElementOf(stem)) % 5 + 5) % 5;
+    const bool same = (dayStem % 2) == (stem % 2);
+    switch (r) {
+        case 0: return same ? tengod::kBiJian : tengod::kJieCai;       // same element
+        case 1: return same ? tengod::kPianYin : tengod::kZhengYin;    // stem generates the day
+        case 2: return same ? tengod::kQiSha : tengod::kZhengGuan;     // stem controls the day
+        case 3: return same ? tengod::kPianCai : tengod::kZhengCai;    // the day controls the stem
+        default: return same ? tengod::kShiShen : tengod::kShangGuan;  // the day generates the stem
+    }
+}
+
+bool MinorTermsAround(double birth, TermSource terms, double *previous, double *next) {
+    *previous = 0;
+    *next = 0;
+    int64_t birthMinutes = 0;
+    if (terms == nullptr || !ToMinutes(birth, &birthMinutes)) return false;
+    const int64_t dayNumber = birthMinutes >= 0 ? birthMinutes / 1440 : -((-birthMinutes + 1439) / 1440);
+    const CivilDate date = CivilFromDayCount(static_cast<int>(dayNumber));
+    const int y = date.year, m = date.month;
+    if (y < kFirstTermYear || y > kLastTermYear) return false;
+
+    const double opening = terms(y, 2 * (m - 1));
+    int64_t openingSeconds = 0;
+    if (!ToSeconds(opening, &openingSeconds)) return false;
+    if (birthMinutes * 60 > openingSeconds) {
+        const int nextYear = m == 12 ? y + 1 : y;
+        if (nextYear > kLastTermYear) return false;
+        *previous = opening;
+        *next = terms(nextYear, m == 12 ? 0 : 2 * m);
+    } else {
+        const int previousYear = m == 1 ? y - 1 : y;
+        if (previousYear < kFirstTermYear) return false;
+        *previous = terms(previousYear, m == 1 ? 22 : 2 * (m - 2));
+        *next = opening;
+    }
+    return true;
+}
+
+LuckStart LuckStartBetween(double birth, double previousTerm, double nextTerm, bool forward) {
+    int64_t birthMinutes = 0, termSeconds = 0;
+    if (!ToMinutes(birth, &birthMinutes) || !ToSeconds(forward ? nextTerm : previousTerm, &termSeconds))
+        return {};
+    const int64_t birthSeconds = birthMinutes * 60;
+    int64_t distance = forward ? termSeconds - birthSeconds : birthSeconds - termSeconds;
+    if (distance < 0) distance = 0;  // terms that do not enclose the birth
+    // One day of distance is 120 days of life: offset = distance / 720 s.
+    constexpr int64_t kSecondsPerLifeDay = 86400 / 120;
+    LuckStart start;
+    start.offset = static_cast<double>(distance) / kSecondsPerLifeDay;
+    start.startAge = static_cast<int32_t>(distance / (kSecondsPerLifeDay * 360));
+    return start;
+}
+
+}  // namespace bazi
+
+TKvrBaZi::TKvrBaZi() { Compute(); }
+
+void TKvrBaZi::Compute() {
+    ComputeCalendar();
+    ComputeFromPillars(SolarTerm);
+}
+
+void TKvrBaZi::ComputeFromPillars(TermSource terms) {
+    const int32_t *pillars[kPillars] = {yearPillar, monthPillar, dayPillar, hourPillar};
+    for (int p = 0; p < kPillars; ++p) {
+        stems[p] = pillars[p][0];
+        branches[p] = pillars[p][1];
+    }
+
+    // Hidden stems and the ten gods against the day stem.
+    const int dayStem = stems[kDay];
+    for (int p = 0; p < kPillars; ++p) {
+        const int branch = branches[p];
+        for (int rank = 0; rank < 3; ++rank) {
+            hiddenStems[rank][p] = IsBranch(branch) ? kHiddenStems[branch - 子][rank] : 0;
+            tenGods[1 + rank][p] = TenGodOf(dayStem, hiddenStems[rank][p]);
+        }
+        tenGods[0][p] = p == kDay ? tengod::kNone : TenGodOf(dayStem, stems[p]);
+    }
+
+    // Forward for a male with a yang year stem or a female with a yin one; the
+    // year here is the one that changes at 立春.
+    const bool yangYear = IsStem(stems[kYear]) && stems[kYear] % 2 == 1;
+    direction = (sex != 0) == yangYear ? 1 : 0;
+
+    double previous = 0, next = 0;
+    const LuckStart start = MinorTermsAround(birth, terms, &previous, &next)
+                                ? LuckStartBetween(birth, previous, next, direction != 0)
+                                : LuckStart{};
+    luckOffset = start.offset;
+    startAge = start.startAge;
+
+    for (auto &row : spiritStars)
+        for (auto &cell : row) cell = 0;
+    MarkSpiritStars(*this);
+}
+
+Pillar TKvrBaZi::LuckPillar(int i) const {
+    const int n = SexagenaryIndex(stems[kMonth], branches[kMonth]);
+    if (n == 0) return {};
+    const int step = i % 60;
+    return PillarOfIndex(direction != 0 ? n + 1 + step : n - 1 - step);
+}
+
+}  // namespace star
