@@ -2,21 +2,17 @@
 #include <cstring>
 
 #include "Calendar.h"
+#include "Render.h"
 #include "star.h"
 
 extern "C" {
 
 STAR_API void STAR_CALL Dll_Pan(double birth, uint8_t male, int32_t reserved, void *palaces,
                                 void *header, void *pillars, void *luck) {
-    (void)birth;
-    (void)male;
-    (void)reserved;
-    // Clear the blocks; header line 0 holds the caller's name and stays.
-    std::memset(palaces, 0, STAR_PALACE_BLOCK_SIZE);
-    std::memset(static_cast<char *>(header) + STAR_HEADER_LINE_SIZE, 0,
-                STAR_HEADER_BLOCK_SIZE - STAR_HEADER_LINE_SIZE);
-    std::memset(pillars, 0, STAR_PILLAR_BLOCK_SIZE);
-    std::memset(luck, 0, STAR_LUCK_BLOCK_SIZE);
+    (void)reserved;  // the front end passes 1; it changes nothing
+    if (!palaces || !header || !pillars || !luck) return;
+    star::Pan(birth, male != 0, static_cast<char *>(palaces), static_cast<char *>(header),
+              static_cast<char *>(pillars), static_cast<char *>(luck));
 }
 
 STAR_API int32_t STAR_CALL Dll_LunarToSolar(int32_t year, int32_t month, int32_t day, double *out) {

@@ -1,7 +1,6 @@
 // Name lookups, numerals and the header lines.
 #include "Names.h"
 
-#include "Common.h"
 
 namespace star {
 
@@ -24,13 +23,6 @@ const char *LunarMonthName(int month) { return Entry(kLunarMonthNames, month); }
 const char *LunarDayName(int day) { return Entry(kLunarDayNames, day); }
 const char *DigitName(int digit) { return Entry(kDigitNames, digit); }
 const char *NayinName(int index) { return Entry(kNayinNames, index); }
-
-int NayinIndex(int stemCode, int branchCode) {
-    const int s = stemCode, b = branchCode - 10;
-    if (s < 1 || s > 10 || b < 1 || b > 12 || (s - b) % 2 != 0) return -1;
-    const int cycle = Wrap((s - b) * 6 + b, 60);  // c ≡ s (mod 10), c ≡ b (mod 12)
-    return (cycle - 1) / 2;
-}
 
 TextCell &TextCell::Put(const char *text) { return Put(text, size_); }
 

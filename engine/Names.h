@@ -62,11 +62,6 @@ const char *LunarDayName(int day);
 const char *DigitName(int digit);
 const char *NayinName(int index);
 
-// Nayin index (c - 1) div 2 of a stem code 1..10 and branch code 11..22, c the
-// place 1..60 of the pair in the sixty-year cycle; -1 for codes out of range
-// or a pair of mixed yin and yang, which has no place in the cycle.
-int NayinIndex(int stemCode, int branchCode);
-
 // Bytes of the GBK character that starts with `lead`: 2 for a lead byte
 // 0x81..0xFE, else 1.
 constexpr int GbkCharLength(unsigned char lead) { return lead >= 0x81 && lead <= 0xFE ? 2 : 1; }

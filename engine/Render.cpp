@@ -1,0 +1,192 @@
+// Chart rendering: the natal chart and the Four Pillars chart of one birth
+// written as GBK names and small codes into the caller's four blocks.
+#include "Render.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "BaZi.h"
+#include "CivilDate.h"
+#include "DouShu.h"
+#include "ItemCodes.h"
+#include "Names.h"
+#include "star.h"
+
+namespace star {
+
+namespace {
+
+constexpr int kRowSlots = TKvrDouShu::kSlots;
+static_assert(kRowSlots == 27);
+
+char *Slot(char *record, int slot) { return record + STAR_SLOT_SIZE * slot; }
+
+// Text of a palace slot; whole characters only, never past its 8 bytes.
+TextCell SlotText(char *record, int slot) { return TextCell(Slot(record, slot), STAR_SLOT_TEXT_SIZE); }
+
+void SetSlotCode(char *record, int slot, int32_t code) {
+    // Little-endian int32 at byte 8 of the slot (memcpy: the block has no alignment).
+    unsigned char bytes[4];
+    const uint32_t u = static_cast<uint32_t>(code);
+    for (int i = 0; i < 4; ++i) bytes[i] = static_cast<unsigned char>(u >> (8 * i));
+    std::memcpy(Slot(record, slot) + STAR_SLOT_CODE_OFFSET, bytes, 4);
+}
+
+void PutSlot(char *record, int slot, const char *text, int32_t code) {
+    SlotText(record, slot).Put(text);
+    SetSlotCode(record, slot, code);
+}
+
+char *PillarCell(char *pillars, int row, int column) {
+    return pillars + STAR_PILLAR_ROW_SIZE * row + STAR_PILLAR_CELL_SIZE * column;
+}
+
+TextCell LuckCell(char *luck, int cell) {
+    return TextCell(luck + STAR_LUCK_CELL_SIZE * cell, STAR_LUCK_CELL_SIZE);
+}
+
+char *HeaderLine(char *header, int line) { return header + STAR_HEADER_LINE_SIZE * line; }
+
+// Day numbers of any chart lie well inside this; beyond it a double is not
+// converted (NaN, infinities, absurd instants).
+constexpr double kDayLimit = 1.0e7;
+
+}  // namespace
+
+int64_t WholeDays(double days) {
+    if (!(days > -kDayLimit && days < kDayLimit)) return 0;
+    return static_cast<int64_t>(days);
+}
+
+void ClearBlocks(char *palaces, char *header, char *pillars, char *luck) {
+    std::memset(palaces, 0, STAR_PALACE_BLOCK_SIZE);
+    std::memset(HeaderLine(header, 1), 0, STAR_HEADER_BLOCK_SIZE - STAR_HEADER_LINE_SIZE);
+    std::memset(pillars, 0, STAR_PILLAR_BLOCK_SIZE);
+    std::memset(luck, 0, STAR_LUCK_BLOCK_SIZE);
+}
+
+void RenderPalaceStars(const int32_t (&row)[27], const int32_t (&attributes)[27], char *record) {
+    constexpr int kMaxLines = 10;
+    int lines = 2;  // the line count starts at 2: the palace name and stem take the first lines
+    int shift = 0;  // 1 once the body marker is passed: it takes no star slot
+    int at = TKvrDouShu::kFirstStarSlot;
+    for (int entry = 0; entry < STAR_STARS_SHOWN; ++entry) {
+        if (lines > kMaxLines || at > TKvrDouShu::kLastStarSlot) break;
+        const int32_t item = row[at];
+        if (item == code::None) break;  // the row's stars end here
+        if (item == code::Body) {
+            ++lines;
+            shift = 1;
+            PutSlot(record, STAR_SLOT_STAR + STAR_STARS_SHOWN - 1, kFullWidthSpace, STAR_CODE_PLAIN);
+            PutSlot(record, STAR_SLOT_BRIGHTNESS + STAR_STARS_SHOWN - 1, kFullWidthSpace, STAR_CODE_PLAIN);
+            PutSlot(record, STAR_SLOT_BODY, kWordBody, STAR_CODE_BODY);
+            ++at;
+            continue;
+        }
+        const int k = entry - shift;
+        PutSlot(record, STAR_SLOT_STAR + k, ItemName(item), DisplayClass(item));
+        PutSlot(record, STAR_SLOT_BRIGHTNESS + k, BrightnessName(attributes[at]), STAR_CODE_BRIGHTNESS);
+        ++lines;
+        ++at;
+        if (at <= TKvrDouShu::kLastStarSlot && code::IsTransformation(row[at])) {
+            PutSlot(record, STAR_SLOT_TRANSFORM + k, ItemName(row[at]), STAR_CODE_TRANSFORM);
+            ++lines;
+            ++at;
+        }
+    }
+}
+
+void RenderPalaces(const TKvrDouShu &chart, char *palaces) {
+    for (int r = 0; r < STAR_PALACE_COUNT; ++r) {
+        const int palace = r + 1;
+        const int32_t(&row)[kRowSlots] = chart.palaces[palace];
+        char *record = palaces + STAR_PALACE_RECORD_SIZE * r;
+        RenderPalaceStars(row, chart.attributes[palace], record);
+
+        PutSlot(record, STAR_SLOT_BOSHI, ItemName(row[TKvrDouShu::kBoShiSlot]), STAR_CODE_PLAIN);
+        PutSlot(record, STAR_SLOT_JIANGQIAN, ItemName(row[TKvrDouShu::kJiangQianSlot]), STAR_CODE_PLAIN);
+        PutSlot(record, STAR_SLOT_SUIQIAN, ItemName(row[TKvrDouShu::kSuiQianSlot]), STAR_CODE_PLAIN);
+        PutSlot(record, STAR_SLOT_CHANGSHENG, ItemName(row[TKvrDouShu::kStageSlot]), STAR_CODE_PLAIN);
+        TextCell stemBranch = SlotText(record, STAR_SLOT_STEM_BRANCH);
+        PutPairName(stemBranch, row[TKvrDouShu::kStemSlot], code::OfBranch(palace));
+        PutSlot(record, STAR_SLOT_PALACE_NAME, ItemName(row[TKvrDouShu::kNameSlot]),
+                chart.DecadeStartAge(palace));
+    }
+}
+
+void RenderNatalHeader(const TKvrDouShu &chart, char *header) {
+    WriteBureauLine(HeaderLine(header, STAR_HEADER_BUREAU), chart.bureau);
+    // The year is that of the hour after the birth (the lunar year number);
+    // month and day those of the birth's own civil date.
+    WriteLunarLine(HeaderLine(header, STAR_HEADER_LUNAR), chart.lunarYear, chart.lunarDate.month,
+                   chart.lunarDate.day);
+    const double birth = chart.GetBirth();
+    const CivilDate civil = CivilFromDayCount(static_cast<int>(WholeDays(std::floor(birth))));
+    WriteSolarLine(HeaderLine(header, STAR_HEADER_SOLAR), civil.year, civil.month, civil.day);
+}
+
+void RenderLuckStartLine(const TKvrBaZi &chart, char *header) {
+    WriteLuckStartLine(HeaderLine(header, STAR_HEADER_LUCK_START), WholeDays(chart.luckOffset));
+}
+
+void RenderPillars(const TKvrBaZi &chart, char *pillars) {
+    auto cell = [pillars](int row, int column) {
+        return TextCell(PillarCell(pillars, row, column), STAR_PILLAR_CELL_SIZE);
+    };
+    for (int j = 0; j < STAR_PILLAR_COLUMNS; ++j) {
+        const int32_t stem = chart.stems[j], branch = chart.branches[j];
+        const int32_t tenGod = chart.tenGods[0][j];
+        cell(STAR_PILLAR_TEN_GOD, j).Put(tenGod == 0 ? kWordDay : TenGodShortName(tenGod));
+        cell(STAR_PILLAR_STEM, j).Put(ItemName(stem));
+        cell(STAR_PILLAR_BRANCH, j).Put(ItemName(branch));
+        cell(STAR_PILLAR_NAYIN, j).Put(NayinName(bazi::NayinIndex(stem, branch)));
+        TextCell gods = cell(STAR_PILLAR_HIDDEN_GODS, j);
+        TextCell hidden = cell(STAR_PILLAR_HIDDEN_STEMS, j);
+        for (int i = 0; i < 3; ++i) {
+            const int32_t hiddenStem = chart.hiddenStems[i][j];
+            if (hiddenStem == 0) continue;
+            gods.Put(TenGodShortName(chart.tenGods[i + 1][j]));
+            hidden.Put(ItemName(hiddenStem));
+        }
+        for (int q = 0; q < STAR_PILLAR_ROWS - STAR_PILLAR_SPIRITS; ++q) {
+            const int32_t spirit = chart.spiritStars[q][j];
+            if (spirit != 0) cell(STAR_PILLAR_SPIRITS + q, j).Put(SpiritStarName(spirit));
+        }
+    }
+}
+
+void RenderLuck(const TKvrBaZi &pillars, const TKvrDouShu &natal, char *luck) {
+    TextCell startAge = LuckCell(luck, STAR_LUCK_START_AGE);
+    PutAsciiNumber(startAge, pillars.startAge);
+    for (int i = 0; i < 8; ++i) {
+        TextCell cell = LuckCell(luck, STAR_LUCK_PILLARS + i);
+        const bazi::Pillar p = pillars.LuckPillar(i);
+        PutPairName(cell, p.stem, p.branch);
+    }
+    LuckCell(luck, STAR_LUCK_LIFE_MASTER).Put(ItemName(natal.lifeMaster));
+    LuckCell(luck, STAR_LUCK_BODY_MASTER).Put(ItemName(natal.bodyMaster));
+    LuckCell(luck, STAR_LUCK_DOU_JUN).Put(ItemName(natal.douJun));
+}
+
+void Pan(double birth, bool male, char *palaces, char *header, char *pillars, char *luck) {
+    TKvrDouShu natal;
+    natal.SetBirth(birth);
+    natal.SetSex(male ? 1 : 0);
+    natal.Cast();
+
+    ClearBlocks(palaces, header, pillars, luck);
+    RenderPalaces(natal, palaces);
+    WriteNameLine(HeaderLine(header, STAR_HEADER_NAME), male);
+    RenderNatalHeader(natal, header);
+
+    TKvrBaZi fourPillars;
+    fourPillars.SetBirth(birth);
+    fourPillars.SetSex(male ? 1 : 0);
+    fourPillars.Compute();
+
+    RenderLuckStartLine(fourPillars, header);
+    RenderPillars(fourPillars, pillars);
+    RenderLuck(fourPillars, natal, luck);
+}
+
+}  // namespace star
