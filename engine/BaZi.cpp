@@ -351,7 +351,7 @@ bool ToSeconds(double instant, int64_t *seconds) {
     return true;
 }
 
-constexpr int kFirstTermYear = 1900, kLastTermYear = 2099;
+constexpr int kFirstTableYear = 1900, kLastTableYear = 2099;  // years of the solar-term table
 
 }  // namespace
 
@@ -384,19 +384,19 @@ bool MinorTermsAround(double birth, TermSource terms, double *previous, double *
     const int64_t dayNumber = birthMinutes >= 0 ? birthMinutes / 1440 : -((-birthMinutes + 1439) / 1440);
     const CivilDate date = CivilFromDayCount(static_cast<int>(dayNumber));
     const int y = date.year, m = date.month;
-    if (y < kFirstTermYear || y > kLastTermYear) return false;
+    if (y < kFirstTableYear || y > kLastTableYear) return false;
 
     const double opening = terms(y, 2 * (m - 1));
     int64_t openingSeconds = 0;
     if (!ToSeconds(opening, &openingSeconds)) return false;
     if (birthMinutes * 60 > openingSeconds) {
         const int nextYear = m == 12 ? y + 1 : y;
-        if (nextYear > kLastTermYear) return false;
+        if (nextYear > kLastTableYear) return false;
         *previous = opening;
         *next = terms(nextYear, m == 12 ? 0 : 2 * m);
     } else {
         const int previousYear = m == 1 ? y - 1 : y;
-        if (previousYear < kFirstTermYear) return false;
+        if (previousYear < kFirstTableYear) return false;
         *previous = terms(previousYear, m == 1 ? 22 : 2 * (m - 2));
         *next = opening;
     }
