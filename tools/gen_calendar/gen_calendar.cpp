@@ -49,7 +49,7 @@ double LastLeapSecondYear() {
 }
 
 // Espenak & Meeus (Five Millennium Canon of Solar Eclipses, 2006) polynomial
-// expressions of Delta T = TT - UT1, seconds, for 1900..2150.
+// expressions of Delta T = TT - UT1, seconds, for 1900..1972.
 double EspenakMeeusDeltaT(double y) {
     if (y < 1920) {
         const double t = y - 1900;
@@ -64,28 +64,17 @@ double EspenakMeeusDeltaT(double y) {
         const double t = y - 1950;
         return 29.07 + 0.407 * t - t * t / 233 + t * t * t / 2547;
     }
-    if (y < 1986) {
-        const double t = y - 1975;
-        return 45.45 + 1.067 * t - t * t / 260 - t * t * t / 718;
-    }
-    if (y < 2005) {
-        const double t = y - 2000;
-        return 63.86 + 0.3345 * t - 0.060374 * t * t + 0.0017275 * t * t * t +
-               0.000651814 * t * t * t * t + 0.00002373599 * t * t * t * t * t;
-    }
-    if (y < 2050) {
-        const double t = y - 2000;
-        return 62.92 + 0.32217 * t + 0.005589 * t * t;
-    }
-    const double u = (y - 1820) / 100;
-    return -20 + 32 * u * u - 0.5628 * (2150 - y);
+    const double t = y - 1975;  // the expression for 1961..1986
+    return 45.45 + 1.067 * t - t * t / 260 - t * t * t / 718;
 }
 
 // TT - UTC in seconds at a UTC instant given as a day count.
 //  - before 1972: the Espenak & Meeus polynomials (UTC was kept near UT);
 //  - 1972 to the last leap second: ERFA's TAI - UTC + 32.184 s;
-//  - after it: the Espenak & Meeus extrapolation, shifted to join the last
-//    leap-second value, so that it keeps rising as the Earth slows.
+//  - after it: the last leap-second value rising with the quadratic term of
+//    the Espenak & Meeus expression for 2005..2050 (0.005589 s/yr^2, the
+//    tidal slowing of the Earth), from the flat trend of the years since the
+//    last leap second: about 70 s in 2030, 107 s in 2099.
 double TtMinusUtc(double utcDayCount) {
     static const double lastLeap = LastLeapSecondYear();
     const int n = static_cast<int>(std::floor(utcDayCount));
@@ -104,7 +93,8 @@ double TtMinusUtc(double utcDayCount) {
     if (year < lastLeap) return datAt(c.year, c.month, c.day, utcDayCount - n);
     const int ly = static_cast<int>(lastLeap);
     const int lm = static_cast<int>(std::lround((lastLeap - ly) * 12)) + 1;
-    return datAt(ly, lm, 1, 0) + EspenakMeeusDeltaT(year) - EspenakMeeusDeltaT(lastLeap);
+    const double t = year - lastLeap;
+    return datAt(ly, lm, 1, 0) + 0.005589 * t * t;
 }
 
 // TT Julian date (two parts) of a day count on a clock `offset` days ahead of UTC.
