@@ -13,6 +13,7 @@ PACKAGES=(
   libgif-dev libimagequant-dev liberfa-dev
   fonts-arphic-uming fonts-wqy-zenhei
   xvfb xauth shared-mime-info desktop-file-utils
+  unicode-data python3
 )
 
 install_packages() {
