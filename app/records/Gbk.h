@@ -38,3 +38,7 @@ QString FirstNonGbkCharacter(const QString &text);
 // sorts before 张. Characters GBK cannot write sort after all others, by code
 // point. Returns <0, 0 or >0.
 int CompareUtf8ByGbk(const char *a, qsizetype aSize, const char *b, qsizetype bSize);
+
+// The bytes CompareUtf8ByGbk compares, for text held as QString: a sort key
+// such that comparing keys bytewise gives the ByName order.
+QByteArray GbkSortKey(const QString &text);

@@ -127,8 +127,10 @@ public:
     };
     const KeyEntry *Key(int id) const;
     // Every ID in ByName order (Name by GBK, Type, ID), and in ID order.
-    const std::vector<int> &IdsByName() const { return m_byName; }
+    std::vector<int> IdsByName() const;
     std::vector<int> IdsById() const;
+    // Children of a record (any filter), in ByName order.
+    const std::vector<int> &ChildrenOf(int parentId) const;
 
     // The stored record of an ID (KeloError when there is none).
     UsersRecord ReadRecord(int id) const;
@@ -160,7 +162,13 @@ private:
     QString m_fileName;
     QString m_password;
     bool m_displayPrivacy = false;
-    std::vector<KeyEntry> m_keys;     // ordered by id
-    std::vector<int> m_byName;
+    // Key fields of every record: m_keys ordered by ID, m_byName the same
+    // records in ByName order (a copy of the fields filters look at).
+    struct NameSlot { int id; int parentId; int type; bool privacy; };
+    std::vector<KeyEntry> m_keys;
+    std::vector<NameSlot> m_byName;
     mutable QHash<int, UsersRecord> m_cache;
+    mutable QHash<int, std::vector<int>> m_children;
+    mutable bool m_childrenValid = false;
+    std::vector<UsersCursor *> m_openCursors;
 };
