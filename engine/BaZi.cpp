@@ -44,6 +44,33 @@ constexpr int kBranchElement[12] = {
     2, 3, 4, 4, 3, 5,  // 午 未 申 酉 戌 亥
 };
 
+// Ten god of stem x against the day stem d (both stem codes), by the cycle
+// of elements wood, fire, earth, metal, water: r = e(d) - e(x) mod 5.
+constexpr int32_t TenGodByElements(int d, int x) {
+    const int r = (((d + 1) / 2 - (x + 1) / 2) % 5 + 5) % 5;
+    const bool same = d % 2 == x % 2;  // both yang or both yin
+    switch (r) {
+        case 0: return same ? tengod::kBiJian : tengod::kJieCai;       // same element
+        case 1: return same ? tengod::kPianYin : tengod::kZhengYin;    // x generates the day
+        case 2: return same ? tengod::kQiSha : tengod::kZhengGuan;     // x controls the day
+        case 3: return same ? tengod::kPianCai : tengod::kZhengCai;    // the day controls x
+        default: return same ? tengod::kShiShen : tengod::kShangGuan;  // the day generates x
+    }
+}
+
+struct TenGodTable {
+    int32_t byDay[10][10];
+    constexpr const int32_t *operator[](int day) const { return byDay[day]; }
+};
+constexpr TenGodTable MakeTenGods() {
+    TenGodTable table{};
+    for (int d = 甲; d <= 癸; ++d)
+        for (int x = 甲; x <= 癸; ++x) table.byDay[d - 1][x - 1] = TenGodByElements(d, x);
+    return table;
+}
+// [day stem - 1][stem - 1].
+constexpr TenGodTable kTenGods = MakeTenGods();
+
 // ---- Spirit-star tables -------------------------------------------------
 //
 // A table lists, for each anchor, the codes its rule points at (0 none):
@@ -180,6 +207,50 @@ int AnchorIndex(const TKvrBaZi &chart, Anchor anchor) {
     return anchor.pillar == kMonth ? Wrap(ordinal - 2, 12) - 1 : ordinal - 1;
 }
 
+// A set of stem and branch codes as bits 1..22; other codes are in no set.
+constexpr uint32_t CodeBit(int code) {
+    return static_cast<unsigned>(code - 甲) < static_cast<unsigned>(亥) ? uint32_t{1} << code : 0;
+}
+
+// A target table as one code set per anchor, made at compile time; the
+// last set, empty, answers an anchor whose code is not a stem or branch.
+constexpr int kNoAnchor = 12;
+struct TargetBits {
+    uint32_t byAnchor[kNoAnchor + 1];
+};
+constexpr TargetBits BitsOf(const Targets &table) {
+    TargetBits bits{};
+    for (int i = 0; i < 12; ++i)
+        for (const int32_t target : table.byAnchor[i]) bits.byAnchor[i] |= CodeBit(target);
+    return bits;
+}
+template <const Targets &table>
+constexpr TargetBits kBits = BitsOf(table);
+
+// What the tabled rules look at, worked out once per chart: the codes of each
+// pillar as a set, and each anchor's position in the table rows.
+struct Scene {
+    uint32_t pillarCodes[kPillars];
+    int yearStem, dayStem, yearBranch, monthBranch, dayBranch;
+
+    explicit Scene(const TKvrBaZi &chart)
+        : yearStem(Position(chart, kYearStem)),
+          dayStem(Position(chart, kDayStem)),
+          yearBranch(Position(chart, kYearBranch)),
+          monthBranch(Position(chart, kMonthBranch)),
+          dayBranch(Position(chart, kDayBranch)) {
+        for (int p = 0; p < kPillars; ++p) pillarCodes[p] = CodeBit(chart.stems[p]) | CodeBit(chart.branches[p]);
+    }
+    static int Position(const TKvrBaZi &chart, Anchor anchor) {
+        const int index = AnchorIndex(chart, anchor);
+        return index < 0 ? kNoAnchor : index;
+    }
+    int IndexOf(Anchor anchor) const {
+        if (!anchor.branch) return anchor.pillar == kYear ? yearStem : dayStem;
+        return anchor.pillar == kYear ? yearBranch : anchor.pillar == kMonth ? monthBranch : dayBranch;
+    }
+};
+
 bool PillarIs(const TKvrBaZi &chart, int pillar, const int32_t (&stemBranch)[2]) {
     return chart.stems[pillar] == stemBranch[0] && chart.branches[pillar] == stemBranch[1];
 }
@@ -213,23 +284,20 @@ void AddSpiritStar(TKvrBaZi &chart, int pillar, int32_t code) {
 
 // Marks every pillar whose stem or branch is a target of one of the anchors
 // (not the anchor's own pillar with excludeOwn), then gives each marked pillar
-// the code once.
-void MarkByTable(TKvrBaZi &chart, std::initializer_list<Anchor> anchors, const Targets &table,
-                 bool excludeOwn, int32_t code) {
-    bool marked[kPillars] = {};
+// the code once. Marks are kept as bits, pillar p at bit p.
+void MarkByTable(TKvrBaZi &chart, const Scene &scene, std::initializer_list<Anchor> anchors,
+                 const TargetBits &table, bool excludeOwn, int32_t code) {
+    unsigned marked = 0;
     for (const Anchor anchor : anchors) {
-        const int index = AnchorIndex(chart, anchor);
-        if (index < 0) continue;
-        for (const int32_t target : table.byAnchor[index]) {
-            if (target == 0) continue;
-            for (int p = 0; p < kPillars; ++p) {
-                if (excludeOwn && p == anchor.pillar) continue;
-                if (chart.stems[p] == target || chart.branches[p] == target) marked[p] = true;
-            }
-        }
+        const uint32_t targets = table.byAnchor[scene.IndexOf(anchor)];
+        const uint32_t *codes = scene.pillarCodes;
+        unsigned hits = unsigned((codes[kYear] & targets) != 0) | unsigned((codes[kMonth] & targets) != 0) << 1 |
+                        unsigned((codes[kDay] & targets) != 0) << 2 | unsigned((codes[kHour] & targets) != 0) << 3;
+        if (excludeOwn) hits &= ~(1u << anchor.pillar);
+        marked |= hits;
     }
     for (int p = 0; p < kPillars; ++p)
-        if (marked[p]) AddSpiritStar(chart, p, code);
+        if (marked & (1u << p)) AddSpiritStar(chart, p, code);
 }
 
 // ---- Special rules --------------------------------------------------------
@@ -290,47 +358,54 @@ void MarkSiFei(TKvrBaZi &chart) {
 // Every rule in its order; that order is the order of each pillar's list.
 void MarkSpiritStars(TKvrBaZi &chart) {
     const bool forward = chart.direction != 0;
-    MarkByTable(chart, {kYearStem, kDayStem}, kGuiRen, false, spirit::kGuiRen);                // 1
-    MarkByTable(chart, {kYearStem, kDayStem}, kTaiJi, false, spirit::kTaiJi);                  // 2
-    MarkByTable(chart, {kYearStem, kDayStem}, kFuXing, false, spirit::kFuXing);                // 3
-    MarkByTable(chart, {kYearStem, kDayStem}, kWenChang, false, spirit::kWenChang);            // 4
-    MarkByTable(chart, {kYearStem, kDayStem}, kGuoYin, false, spirit::kGuoYin);                // 5
-    MarkByTable(chart, {kYearBranch, kDayBranch}, kYiMa, false, spirit::kYiMa);                // 6
-    MarkByTable(chart, {kYearBranch, kDayBranch}, kHuaGai, true, spirit::kHuaGai);             // 7
-    MarkByTable(chart, {kYearBranch, kDayBranch}, kJiangXing, true, spirit::kJiangXing);       // 8
-    MarkByTable(chart, {kDayStem}, kJinYu, false, spirit::kJinYu);                             // 9
-    MarkByTable(chart, {kDayStem}, kLuShen, false, spirit::kLuShen);                           // 10
-    MarkByTable(chart, {kMonthBranch}, kTianDe, false, spirit::kTianDe);                       // 11
-    MarkByTable(chart, {kMonthBranch}, kYueDe, false, spirit::kYueDe);                         // 12
-    MarkByTable(chart, {kMonthBranch}, kTianYi, false, spirit::kTianYi);                       // 13
-    MarkSanQi(chart);                                                                          // 14
-    if (PillarAmong(chart, kDay, kKuiGang)) AddSpiritStar(chart, kDay, spirit::kKuiGang);      // 15
-    MarkTianShe(chart);                                                                        // 16
-    MarkJinShen(chart);                                                                        // 17
-    MarkXueTangCiGuan(chart);                                                                  // 18
-    MarkByTable(chart, {kYearBranch}, kHongLuan, true, spirit::kHongLuan);                     // 19
-    MarkByTable(chart, {kYearBranch}, kTianXi, true, spirit::kTianXi);                         // 20
-    MarkByTable(chart, {kYearBranch, kDayBranch}, kDiWang, true, spirit::kDiWang);             // 21
-    MarkByTable(chart, {kYearBranch, kDayBranch}, kTianLuo, true, spirit::kTianLuo);           // 22
-    MarkByTable(chart, {kYearBranch, kDayBranch}, kWangShen, true, spirit::kWangShen);         // 23
-    MarkByTable(chart, {kYearBranch, kDayBranch}, kJieSha, true, spirit::kJieSha);             // 24
-    MarkByTable(chart, {kYearBranch, kDayBranch}, kTaoHua, true, spirit::kTaoHua);             // 25
-    MarkByTable(chart, {kDayStem}, kYangRen, false, spirit::kYangRen);                         // 26
-    MarkByTable(chart, {kYearBranch}, kZaiSha, true, spirit::kZaiSha);                         // 27
-    MarkByTable(chart, {kYearBranch}, kThreeForward, true,                                     // 28
-                forward ? spirit::kGouSha : spirit::kJiaoSha);
-    MarkByTable(chart, {kYearBranch}, kThreeBackward, true, forward ? spirit::kJiaoSha : spirit::kGouSha);
-    MarkByTable(chart, {kYearBranch}, kGuChen, true, spirit::kGuChen);                         // 29
-    MarkByTable(chart, {kYearBranch}, kGuaSu, true, spirit::kGuaSu);                           // 30
-    MarkByTable(chart, {kYearBranch}, forward ? kYuanChenForward : kYuanChenBackward, true,    // 31
-                spirit::kYuanChen);
-    MarkKongWang(chart);                                                                       // 32
-    if (PillarAmong(chart, kDay, kShiEDaBai)) AddSpiritStar(chart, kDay, spirit::kShiEDaBai);  // 33
-    if (PillarAmong(chart, kDay, kGuLuan) && PillarAmong(chart, kHour, kGuLuan))               // 34
-        AddSpiritStar(chart, kDay, spirit::kGuLuan);
-    if (PillarAmong(chart, kDay, kYinChaYangCuo))                                              // 35
-        AddSpiritStar(chart, kDay, spirit::kYinChaYangCuo);
-    MarkSiFei(chart);                                                                          // 36
+    const Scene scene(chart);
+    const auto byTable = [&](std::initializer_list<Anchor> anchors, const TargetBits &table, bool excludeOwn,
+                             int32_t code) { MarkByTable(chart, scene, anchors, table, excludeOwn, code); };
+    const auto onDay = [&](bool found, int32_t code) {
+        if (found) AddSpiritStar(chart, kDay, code);
+    };
+    constexpr bool kOwnToo = false, kNotOwn = true;
+
+    byTable({kYearStem, kDayStem}, kBits<kGuiRen>, kOwnToo, spirit::kGuiRen);               // 1
+    byTable({kYearStem, kDayStem}, kBits<kTaiJi>, kOwnToo, spirit::kTaiJi);                 // 2
+    byTable({kYearStem, kDayStem}, kBits<kFuXing>, kOwnToo, spirit::kFuXing);               // 3
+    byTable({kYearStem, kDayStem}, kBits<kWenChang>, kOwnToo, spirit::kWenChang);           // 4
+    byTable({kYearStem, kDayStem}, kBits<kGuoYin>, kOwnToo, spirit::kGuoYin);               // 5
+    byTable({kYearBranch, kDayBranch}, kBits<kYiMa>, kOwnToo, spirit::kYiMa);               // 6
+    byTable({kYearBranch, kDayBranch}, kBits<kHuaGai>, kNotOwn, spirit::kHuaGai);           // 7
+    byTable({kYearBranch, kDayBranch}, kBits<kJiangXing>, kNotOwn, spirit::kJiangXing);     // 8
+    byTable({kDayStem}, kBits<kJinYu>, kOwnToo, spirit::kJinYu);                            // 9
+    byTable({kDayStem}, kBits<kLuShen>, kOwnToo, spirit::kLuShen);                          // 10
+    byTable({kMonthBranch}, kBits<kTianDe>, kOwnToo, spirit::kTianDe);                      // 11
+    byTable({kMonthBranch}, kBits<kYueDe>, kOwnToo, spirit::kYueDe);                        // 12
+    byTable({kMonthBranch}, kBits<kTianYi>, kOwnToo, spirit::kTianYi);                      // 13
+    MarkSanQi(chart);                                                                       // 14
+    onDay(PillarAmong(chart, kDay, kKuiGang), spirit::kKuiGang);                            // 15
+    MarkTianShe(chart);                                                                     // 16
+    MarkJinShen(chart);                                                                     // 17
+    MarkXueTangCiGuan(chart);                                                               // 18
+    byTable({kYearBranch}, kBits<kHongLuan>, kNotOwn, spirit::kHongLuan);                   // 19
+    byTable({kYearBranch}, kBits<kTianXi>, kNotOwn, spirit::kTianXi);                       // 20
+    byTable({kYearBranch, kDayBranch}, kBits<kDiWang>, kNotOwn, spirit::kDiWang);           // 21
+    byTable({kYearBranch, kDayBranch}, kBits<kTianLuo>, kNotOwn, spirit::kTianLuo);         // 22
+    byTable({kYearBranch, kDayBranch}, kBits<kWangShen>, kNotOwn, spirit::kWangShen);       // 23
+    byTable({kYearBranch, kDayBranch}, kBits<kJieSha>, kNotOwn, spirit::kJieSha);           // 24
+    byTable({kYearBranch, kDayBranch}, kBits<kTaoHua>, kNotOwn, spirit::kTaoHua);           // 25
+    byTable({kDayStem}, kBits<kYangRen>, kOwnToo, spirit::kYangRen);                        // 26
+    byTable({kYearBranch}, kBits<kZaiSha>, kNotOwn, spirit::kZaiSha);                       // 27
+    const int32_t gouSha = spirit::kGouSha, jiaoSha = spirit::kJiaoSha;                      // 28
+    byTable({kYearBranch}, kBits<kThreeForward>, kNotOwn, forward ? gouSha : jiaoSha);
+    byTable({kYearBranch}, kBits<kThreeBackward>, kNotOwn, forward ? jiaoSha : gouSha);
+    byTable({kYearBranch}, kBits<kGuChen>, kNotOwn, spirit::kGuChen);                       // 29
+    byTable({kYearBranch}, kBits<kGuaSu>, kNotOwn, spirit::kGuaSu);                         // 30
+    byTable({kYearBranch}, forward ? kBits<kYuanChenForward> : kBits<kYuanChenBackward>,    // 31
+            kNotOwn, spirit::kYuanChen);
+    MarkKongWang(chart);                                                                    // 32
+    onDay(PillarAmong(chart, kDay, kShiEDaBai), spirit::kShiEDaBai);                        // 33
+    onDay(PillarAmong(chart, kDay, kGuLuan) && PillarAmong(chart, kHour, kGuLuan),          // 34
+          spirit::kGuLuan);
+    onDay(PillarAmong(chart, kDay, kYinChaYangCuo), spirit::kYinChaYangCuo);                // 35
+    MarkSiFei(chart);                                                                       // 36
 }
 
 // ---- Instants in whole units ------------------------------------------------
@@ -365,15 +440,7 @@ int ElementOf(int code) {
 
 int TenGodOf(int dayStem, int stem) {
     if (!IsStem(dayStem) || !IsStem(stem)) return tengod::kNone;
-    const int r = ((ElementOf(dayStem) - ElementOf(stem)) % 5 + 5) % 5;
-    const bool same = (dayStem % 2) == (stem % 2);
-    switch (r) {
-        case 0: return same ? tengod::kBiJian : tengod::kJieCai;       // same element
-        case 1: return same ? tengod::kPianYin : tengod::kZhengYin;    // stem generates the day
-        case 2: return same ? tengod::kQiSha : tengod::kZhengGuan;     // stem controls the day
-        case 3: return same ? tengod::kPianCai : tengod::kZhengCai;    // the day controls the stem
-        default: return same ? tengod::kShiShen : tengod::kShangGuan;  // the day generates the stem
-    }
+    return kTenGods[dayStem - 1][stem - 1];
 }
 
 bool MinorTermsAround(double birth, TermSource terms, double *previous, double *next) {

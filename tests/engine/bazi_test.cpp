@@ -464,21 +464,21 @@ TEST(BaZiSpiritStars, ListsHoldEachStarOnce) {
     }
 }
 
-// Ten cells per pillar: when a list is full, later findings are dropped and
-// nothing is written past the tenth cell.
-TEST(BaZiSpiritStars, AFullListDropsLaterFindings) {
-    // Four 午 pillars with 丁 stems in a 午 month: year and day anchors
-    // (丁: 贵人 亥 酉, 文昌 酉 ...) find little, so build the crowd from the
-    // branch rules instead: 午 year and 午 day mark 午 pillars for 将星 only,
-    // so the real crowding comes from counting whatever rules the pillars
-    // trigger. We check the bound rather than a count.
-    const TKvrBaZi chart = FromPillars({"戊午", "戊午", "戊午", "戊午"}, 1);
-    for (int p = 0; p < 4; ++p) {
-        const std::vector<int> list = StarsOf(chart, p);
-        EXPECT_LE(list.size(), 10u);
-        // Codes are filled from the first cell on with no gaps.
-        for (std::size_t q = 0; q < list.size(); ++q) EXPECT_NE(chart.spiritStars[q][p], 0);
-    }
+// Ten cells per pillar: a finding for a full list is dropped. 癸未 乙丑 戊寅
+// 庚申, a man (backward): the hour 庚申 collects 太极 (癸 to 申), 福星 and 文昌
+// (戊 to 申), 国印 (癸 to 申), 驿马 (寅 day to 申), 天德 and 月德 (丑 month to 庚),
+// 红鸾 and 劫煞 (未 year to 申), 孤辰 (未 to 申): ten. Its 空亡 (the 甲戌 decade
+// of 戊寅 voids 申 and 酉) comes eleventh and is dropped.
+TEST(BaZiSpiritStars, AFullListDropsTheEleventh) {
+    using namespace spirit;
+    const TKvrBaZi chart = FromPillars({"癸未", "乙丑", "戊寅", "庚申"}, 1);
+    ASSERT_EQ(chart.direction, 0);
+    const std::vector<int> hour = {kTaiJi, kFuXing, kWenChang, kGuoYin, kYiMa,
+                                   kTianDe, kYueDe, kHongLuan, kJieSha, kGuChen};
+    EXPECT_EQ(StarsOf(chart, kHour), hour);
+    // The day pillar 戊寅 is not void and keeps its own 学堂 (戊 to 戊寅).
+    EXPECT_TRUE(Has(chart, kDay, kXueTang));
+    EXPECT_FALSE(Has(chart, kDay, kKongWang));
 }
 
 // ---- Bad input ---------------------------------------------------------------
