@@ -1,0 +1,88 @@
+#include "GroupTreeView.h"
+
+#include "GroupTreeModel.h"
+
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+
+GroupTreeView::GroupTreeView(QWidget *parent) : QTreeView(parent)
+{
+    setHeaderHidden(true);
+    setUniformRowHeights(true);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDropIndicatorShown(true);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDefaultDropAction(Qt::MoveAction);
+}
+
+void GroupTreeView::mousePressEvent(QMouseEvent *event)
+{
+    m_pressed = false;
+    const QModelIndex target = indexAt(event->position().toPoint());
+    if (target.isValid() && target != currentIndex() && changing && !changing())
+        return;
+    m_pressed = event->button() == Qt::LeftButton;
+    QTreeView::mousePressEvent(event);
+}
+
+void GroupTreeView::mouseReleaseEvent(QMouseEvent *event)
+{
+    QTreeView::mouseReleaseEvent(event);
+    if (m_pressed && event->button() == Qt::LeftButton) {
+        m_pressed = false;
+        emit treeClicked();
+    }
+}
+
+void GroupTreeView::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Delete:
+        if (state() != QAbstractItemView::EditingState) {
+            emit deleteKeyPressed();
+            return;
+        }
+        break;
+    case Qt::Key_Up: case Qt::Key_Down: case Qt::Key_Left: case Qt::Key_Right:
+    case Qt::Key_Home: case Qt::Key_End: case Qt::Key_PageUp: case Qt::Key_PageDown:
+        if (changing && !changing())
+            return;
+        break;
+    default:
+        // Typing a label's first letters moves the selection too.
+        if (!event->text().isEmpty() && event->text().at(0).isPrint() && changing && !changing())
+            return;
+        break;
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+void GroupTreeView::dragMoveEvent(QDragMoveEvent *event)
+{
+    QTreeView::dragMoveEvent(event);
+    if (event->isAccepted())
+        event->setDropAction(event->modifiers() & Qt::ControlModifier ? Qt::CopyAction : Qt::MoveAction);
+}
+
+void GroupTreeView::dropEvent(QDropEvent *event)
+{
+    const QList<int> dragged = GroupTreeModel::idsFromMime(event->mimeData());
+    if (dragged.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    const bool copy = (event->modifiers() & Qt::ControlModifier) || event->dropAction() == Qt::CopyAction;
+    const QModelIndex target = indexAt(event->position().toPoint());
+    // The records are changed by the owner; the drag itself must not remove
+    // anything from the model afterwards.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    setState(QAbstractItemView::NoState);
+    viewport()->update();
+    emit endDragTreeNode(target, dragged, copy);
+}
