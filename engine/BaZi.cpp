@@ -208,9 +208,7 @@ int AnchorIndex(const TKvrBaZi &chart, Anchor anchor) {
 }
 
 // A set of stem and branch codes as bits 1..22; other codes are in no set.
-constexpr uint32_t CodeBit(int code) {
-    return static_cast<unsigned>(code - 甲) < static_cast<unsigned>(亥) ? uint32_t{1} << code : 0;
-}
+constexpr uint32_t CodeBit(int code) { return code >= 甲 && code <= 亥 ? uint32_t{1} << code : 0; }
 
 // A target table as one code set per anchor, made at compile time; the
 // last set, empty, answers an anchor whose code is not a stem or branch.

@@ -485,7 +485,7 @@ TEST(BaZiSpiritStars, AFullListDropsTheEleventh) {
 
 TEST(BaZiBadInput, CodesOutOfRangeLeaveCellsEmpty) {
     TKvrBaZi chart;
-    const int32_t bad[] = {0, -7, 23, 1 << 30};
+    const int32_t bad[] = {0, -7, 23, 1 << 30, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()};
     for (const int32_t code : bad) {
         for (int32_t *pillar : {chart.yearPillar, chart.monthPillar, chart.dayPillar, chart.hourPillar}) {
             pillar[0] = code;
