@@ -1,7 +1,6 @@
 // Name lookups, numerals and the header lines.
 #include "Names.h"
 
-
 namespace star {
 
 namespace {
@@ -27,19 +26,35 @@ const char *NayinName(int index) { return Entry(kNayinNames, index); }
 TextCell &TextCell::Put(const char *text) { return Put(text, size_); }
 
 TextCell &TextCell::Put(const char *text, int count) {
-    int i = 0;
-    while (!full_ && i < count && text[i] != '\0') {
-        const int n = GbkCharLength(static_cast<unsigned char>(text[i]));
-        // A lead byte without its trail byte is an incomplete character.
-        const bool complete = n == 1 || (i + 1 < count && text[i + 1] != '\0');
-        if (!complete || length_ + n > size_ - 1) {
-            full_ = true;
-            break;
+    if (full_ || size_ <= 0) return *this;
+    // Locals: stores through char* would otherwise reload the members.
+    char *const cell = cell_;
+    const int room = size_ - 1;
+    int length = length_;
+    for (int i = 0; i < count;) {
+        const char c = text[i];
+        if (c == '\0') break;
+        if (GbkCharLength(static_cast<unsigned char>(c)) == 2) {
+            // A lead byte without its trail byte is an incomplete character.
+            if (i + 1 >= count || text[i + 1] == '\0' || length + 2 > room) {
+                full_ = true;
+                break;
+            }
+            cell[length] = c;
+            cell[length + 1] = text[i + 1];
+            length += 2;
+            i += 2;
+        } else {
+            if (length + 1 > room) {
+                full_ = true;
+                break;
+            }
+            cell[length++] = c;
+            ++i;
         }
-        for (int k = 0; k < n; ++k) cell_[length_++] = text[i + k];
-        i += n;
     }
-    if (size_ > 0) cell_[length_] = '\0';
+    length_ = length;
+    cell[length] = '\0';
     return *this;
 }
 

@@ -52,6 +52,36 @@ extern const char kLabelLuckStart[7];  // 起运¨
 
 // ---- Lookups: the entry, or "" for an index outside the table ------------
 
+// The whole NUL-padded entry of an item code (an all-NUL entry outside the
+// table), for copying into a cleared cell at least as wide.
+inline constexpr char kEmptyItemEntry[kItemNameSize] = {};  // also the nayin width
+static_assert(kNayinNameSize == kItemNameSize);
+inline constexpr char kEmptyShortEntry[kShortNameSize] = {};
+inline constexpr char kEmptySpiritStarEntry[kSpiritStarNameSize] = {};
+inline const char (&ItemEntry(int code))[kItemNameSize] {
+    return code >= 0 && code < kItemCount
+               ? kItemNames[code]
+               : kEmptyItemEntry;
+}
+inline const char (&BrightnessEntry(int brightness))[kShortNameSize] {
+    return brightness >= 0 && brightness < kBrightnessCount
+               ? kBrightnessNames[brightness]
+               : kEmptyShortEntry;
+}
+inline const char (&TenGodShortEntry(int tenGod))[kShortNameSize] {
+    return tenGod >= 0 && tenGod < kTenGodCount
+               ? kTenGodShortNames[tenGod]
+               : kEmptyShortEntry;
+}
+inline const char (&SpiritStarEntry(int code))[kSpiritStarNameSize] {
+    return code >= 0 && code < kSpiritStarCount ? kSpiritStarNames[code] : kEmptySpiritStarEntry;
+}
+inline const char (&NayinEntry(int index))[kNayinNameSize] {
+    return index >= 0 && index < kNayinCount
+               ? kNayinNames[index]
+               : kEmptyItemEntry;
+}
+
 const char *ItemName(int code);
 const char *SpiritStarName(int code);
 const char *BureauName(int bureau);

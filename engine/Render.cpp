@@ -2,6 +2,7 @@
 // written as GBK names and small codes into the caller's four blocks.
 #include "Render.h"
 
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -26,10 +27,13 @@ TextCell SlotText(char *record, int slot) { return TextCell(Slot(record, slot), 
 
 void SetSlotCode(char *record, int slot, int32_t code) {
     // Little-endian int32 at byte 8 of the slot (memcpy: the block has no alignment).
-    unsigned char bytes[4];
-    const uint32_t u = static_cast<uint32_t>(code);
-    for (int i = 0; i < 4; ++i) bytes[i] = static_cast<unsigned char>(u >> (8 * i));
-    std::memcpy(Slot(record, slot) + STAR_SLOT_CODE_OFFSET, bytes, 4);
+    char *at = Slot(record, slot) + STAR_SLOT_CODE_OFFSET;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(at, &code, 4);
+    } else {
+        const uint32_t u = static_cast<uint32_t>(code);
+        for (int i = 0; i < 4; ++i) at[i] = static_cast<char>(u >> (8 * i));
+    }
 }
 
 void PutSlot(char *record, int slot, const char *text, int32_t code) {
@@ -37,8 +41,24 @@ void PutSlot(char *record, int slot, const char *text, int32_t code) {
     SetSlotCode(record, slot, code);
 }
 
+// A whole table entry into a cleared slot: its NUL padding matches the
+// cleared bytes, so this writes exactly what PutSlot would, without a walk.
+template <int Width>
+void PutSlotEntry(char *record, int slot, const char (&entry)[Width], int32_t code) {
+    static_assert(Width <= STAR_SLOT_TEXT_SIZE);
+    std::memcpy(Slot(record, slot), entry, Width);
+    SetSlotCode(record, slot, code);
+}
+
 char *PillarCell(char *pillars, int row, int column) {
     return pillars + STAR_PILLAR_ROW_SIZE * row + STAR_PILLAR_CELL_SIZE * column;
+}
+
+// A whole table entry into a cleared cell of `CellWidth` bytes.
+template <int CellWidth, int Width>
+void PutEntry(char *cell, const char (&entry)[Width]) {
+    static_assert(Width <= CellWidth);
+    std::memcpy(cell, entry, Width);
 }
 
 TextCell LuckCell(char *luck, int cell) {
@@ -84,12 +104,12 @@ void RenderPalaceStars(const int32_t (&row)[27], const int32_t (&attributes)[27]
             continue;
         }
         const int k = entry - shift;
-        PutSlot(record, STAR_SLOT_STAR + k, ItemName(item), DisplayClass(item));
-        PutSlot(record, STAR_SLOT_BRIGHTNESS + k, BrightnessName(attributes[at]), STAR_CODE_BRIGHTNESS);
+        PutSlotEntry(record, STAR_SLOT_STAR + k, ItemEntry(item), DisplayClass(item));
+        PutSlotEntry(record, STAR_SLOT_BRIGHTNESS + k, BrightnessEntry(attributes[at]), STAR_CODE_BRIGHTNESS);
         ++lines;
         ++at;
         if (at <= TKvrDouShu::kLastStarSlot && code::IsTransformation(row[at])) {
-            PutSlot(record, STAR_SLOT_TRANSFORM + k, ItemName(row[at]), STAR_CODE_TRANSFORM);
+            PutSlotEntry(record, STAR_SLOT_TRANSFORM + k, ItemEntry(row[at]), STAR_CODE_TRANSFORM);
             ++lines;
             ++at;
         }
@@ -103,14 +123,14 @@ void RenderPalaces(const TKvrDouShu &chart, char *palaces) {
         char *record = palaces + STAR_PALACE_RECORD_SIZE * r;
         RenderPalaceStars(row, chart.attributes[palace], record);
 
-        PutSlot(record, STAR_SLOT_BOSHI, ItemName(row[TKvrDouShu::kBoShiSlot]), STAR_CODE_PLAIN);
-        PutSlot(record, STAR_SLOT_JIANGQIAN, ItemName(row[TKvrDouShu::kJiangQianSlot]), STAR_CODE_PLAIN);
-        PutSlot(record, STAR_SLOT_SUIQIAN, ItemName(row[TKvrDouShu::kSuiQianSlot]), STAR_CODE_PLAIN);
-        PutSlot(record, STAR_SLOT_CHANGSHENG, ItemName(row[TKvrDouShu::kStageSlot]), STAR_CODE_PLAIN);
+        PutSlotEntry(record, STAR_SLOT_BOSHI, ItemEntry(row[TKvrDouShu::kBoShiSlot]), STAR_CODE_PLAIN);
+        PutSlotEntry(record, STAR_SLOT_JIANGQIAN, ItemEntry(row[TKvrDouShu::kJiangQianSlot]), STAR_CODE_PLAIN);
+        PutSlotEntry(record, STAR_SLOT_SUIQIAN, ItemEntry(row[TKvrDouShu::kSuiQianSlot]), STAR_CODE_PLAIN);
+        PutSlotEntry(record, STAR_SLOT_CHANGSHENG, ItemEntry(row[TKvrDouShu::kStageSlot]), STAR_CODE_PLAIN);
         TextCell stemBranch = SlotText(record, STAR_SLOT_STEM_BRANCH);
         PutPairName(stemBranch, row[TKvrDouShu::kStemSlot], code::OfBranch(palace));
-        PutSlot(record, STAR_SLOT_PALACE_NAME, ItemName(row[TKvrDouShu::kNameSlot]),
-                chart.DecadeStartAge(palace));
+        PutSlotEntry(record, STAR_SLOT_PALACE_NAME, ItemEntry(row[TKvrDouShu::kNameSlot]),
+                     chart.DecadeStartAge(palace));
     }
 }
 
@@ -136,10 +156,12 @@ void RenderPillars(const TKvrBaZi &chart, char *pillars) {
     for (int j = 0; j < STAR_PILLAR_COLUMNS; ++j) {
         const int32_t stem = chart.stems[j], branch = chart.branches[j];
         const int32_t tenGod = chart.tenGods[0][j];
-        cell(STAR_PILLAR_TEN_GOD, j).Put(tenGod == 0 ? kWordDay : TenGodShortName(tenGod));
-        cell(STAR_PILLAR_STEM, j).Put(ItemName(stem));
-        cell(STAR_PILLAR_BRANCH, j).Put(ItemName(branch));
-        cell(STAR_PILLAR_NAYIN, j).Put(NayinName(bazi::NayinIndex(stem, branch)));
+        constexpr int kCell = STAR_PILLAR_CELL_SIZE;
+        PutEntry<kCell>(PillarCell(pillars, STAR_PILLAR_TEN_GOD, j),
+                        tenGod == 0 ? kWordDay : TenGodShortEntry(tenGod));
+        PutEntry<kCell>(PillarCell(pillars, STAR_PILLAR_STEM, j), ItemEntry(stem));
+        PutEntry<kCell>(PillarCell(pillars, STAR_PILLAR_BRANCH, j), ItemEntry(branch));
+        PutEntry<kCell>(PillarCell(pillars, STAR_PILLAR_NAYIN, j), NayinEntry(bazi::NayinIndex(stem, branch)));
         TextCell gods = cell(STAR_PILLAR_HIDDEN_GODS, j);
         TextCell hidden = cell(STAR_PILLAR_HIDDEN_STEMS, j);
         for (int i = 0; i < 3; ++i) {
@@ -150,7 +172,7 @@ void RenderPillars(const TKvrBaZi &chart, char *pillars) {
         }
         for (int q = 0; q < STAR_PILLAR_ROWS - STAR_PILLAR_SPIRITS; ++q) {
             const int32_t spirit = chart.spiritStars[q][j];
-            if (spirit != 0) cell(STAR_PILLAR_SPIRITS + q, j).Put(SpiritStarName(spirit));
+            if (spirit != 0) PutEntry<kCell>(PillarCell(pillars, STAR_PILLAR_SPIRITS + q, j), SpiritStarEntry(spirit));
         }
     }
 }
@@ -163,9 +185,10 @@ void RenderLuck(const TKvrBaZi &pillars, const TKvrDouShu &natal, char *luck) {
         const bazi::Pillar p = pillars.LuckPillar(i);
         PutPairName(cell, p.stem, p.branch);
     }
-    LuckCell(luck, STAR_LUCK_LIFE_MASTER).Put(ItemName(natal.lifeMaster));
-    LuckCell(luck, STAR_LUCK_BODY_MASTER).Put(ItemName(natal.bodyMaster));
-    LuckCell(luck, STAR_LUCK_DOU_JUN).Put(ItemName(natal.douJun));
+    constexpr int kCell = STAR_LUCK_CELL_SIZE;
+    PutEntry<kCell>(luck + kCell * STAR_LUCK_LIFE_MASTER, ItemEntry(natal.lifeMaster));
+    PutEntry<kCell>(luck + kCell * STAR_LUCK_BODY_MASTER, ItemEntry(natal.bodyMaster));
+    PutEntry<kCell>(luck + kCell * STAR_LUCK_DOU_JUN, ItemEntry(natal.douJun));
 }
 
 void Pan(double birth, bool male, char *palaces, char *header, char *pillars, char *luck) {
