@@ -174,6 +174,7 @@ void TKvrDouShu::CastFromCalendar() {
     douJun = DouJunOf(in_.month, in_.hour);
     PlaceLifePalaceAndNames();
     PlacePalaceStems();
+    std::memset(taken_, kFirstStarSlot, sizeof taken_);  // every row: name, stem
     ComputeBureau();
     PlaceZiWeiAndTianFu();
     PlaceWenChangWenQu();
@@ -244,37 +245,25 @@ int TKvrDouShu::DecadeStartAge(int palace) const {
     return bureau + 10 * ((moves % 12 + 12) % 12);
 }
 
-void TKvrDouShu::Place(int code, int palace) {
-    if (code == code::None || !IsPalace(palace)) return;
-    for (int &cell : palaces[palace]) {
-        if (cell == code::None) {
-            cell = code;
-            placedIn_[code] = static_cast<int8_t>(palace);
-            return;
-        }
-    }
-}
-
-ItemPlace TKvrDouShu::Locate(int code) const {
-    const int p = placedIn_[code];
-    if (p == 0) return {};
-    for (int s = 0; s < kSlots; ++s)
-        if (palaces[p][s] == code) return {p, s};
-    return {};
-}
-
 // 命宫 in the life palace, then each next name one palace backward.
 void TKvrDouShu::PlaceLifePalaceAndNames() {
     lifePalace = LifePalaceOf(in_.month, in_.hour);
-    for (int i = 0; i < 12; ++i)
-        PutStar(code::PalaceMing + i, CountFrom(lifePalace, i + 1, kBackward), kNameSlot);
+    int p = lifePalace;
+    for (int name = code::PalaceMing; name <= code::PalaceFuMu; ++name) {
+        palaces[p][kNameSlot] = name;
+        p = p == 1 ? 12 : p - 1;
+    }
 }
 
 // 寅, 卯, ... 亥, 子, 丑 take the 寅 stem and each next stem in turn.
 void TKvrDouShu::PlacePalaceStems() {
-    const int first = YinPalaceStem(in_.stem);
-    for (int i = 0; i < 12; ++i)
-        PutStar(Wrap(first + i, 10), CountFrom(Yin, i + 1, kForward), kStemSlot);
+    int stem = YinPalaceStem(in_.stem);
+    int p = Yin;
+    for (int i = 0; i < 12; ++i) {
+        palaces[p][kStemSlot] = stem;
+        p = p == 12 ? 1 : p + 1;
+        stem = stem == 10 ? 1 : stem + 1;
+    }
 }
 
 void TKvrDouShu::ComputeBureau() {
@@ -283,22 +272,23 @@ void TKvrDouShu::ComputeBureau() {
 
 void TKvrDouShu::PlaceZiWeiAndTianFu() {
     const int ziWei = ZiWeiPalace(in_.day, bureau);
-    for (int i = 0; i < 9; ++i) Place(kZiWeiGroup[i], CountFrom(ziWei, i + 1, kBackward));
+    for (int i = 0, p = ziWei; i < 9; ++i, p = p == 1 ? 12 : p - 1) Place(kZiWeiGroup[i], p);
     const int tianFu = TianFuPalace(ziWei);
-    for (int i = 0; i < 11; ++i) Place(kTianFuGroup[i], CountFrom(tianFu, i + 1, kForward));
+    for (int i = 0, p = tianFu; i < 11; ++i, p = p == 12 ? 1 : p + 1) Place(kTianFuGroup[i], p);
 }
 
 // Placed after the transformations, so 身 never stands before a transformed
 // star of its palace.
 void TKvrDouShu::PlaceBodyMarker() { Place(code::Body, BodyPalaceOf(in_.month, in_.hour)); }
 
+// Every cell of slots 2..26 holding a star 36..63 gets that star's
+// brightness in its palace. Each such star stands once on the chart and its
+// cell is known, so the pass visits the stars rather than all the cells.
 void TKvrDouShu::MarkBrightness() {
-    for (int p = 1; p <= 12; ++p) {
-        for (int s = kFirstStarSlot; s < kSlots; ++s) {
-            const int c = palaces[p][s];
-            if (c >= code::FirstBrightStar && c <= code::LastBrightStar)
-                attributes[p][s] = kBrightness[c - code::FirstBrightStar][p - 1];
-        }
+    for (int c = code::FirstBrightStar; c <= code::LastBrightStar; ++c) {
+        const ItemPlace at = Locate(c);
+        if (at.palace != 0 && at.slot >= kFirstStarSlot)
+            attributes[at.palace][at.slot] = kBrightness[c - code::FirstBrightStar][at.palace - 1];
     }
 }
 

@@ -81,12 +81,25 @@ private:
         int hour = 1;    // hour branch 1..12
     };
 
-    // PutStar into the first free slot, remembering the palace so that rules
-    // starting from this star need not search the chart (every star of the
-    // chart stands once, so it is the palace FindItem would return).
-    void Place(int code, int palace);
-    // FindItem for a star put by Place: searches only its palace's row.
-    ItemPlace Locate(int code) const;
+    // PutStar without a slot, as the cast uses it: rows fill from the front
+    // and nothing is taken out during a cast, so the first free slot of a row
+    // is the one after its last entry (taken_). Where the item went is kept
+    // (placedIn_, placedAt_), so that rules starting from a star need not
+    // search the chart: every item put this way stands once on the chart,
+    // and that place is the one FindItem would return.
+    void Place(int code, int palace) {
+        if (code == code::None || palace < 1 || palace > 12) return;
+        const int slot = taken_[palace];
+        if (slot >= kSlots) return;  // full row: the star is dropped
+        palaces[palace][slot] = code;
+        taken_[palace] = static_cast<int8_t>(slot + 1);
+        placedIn_[code] = static_cast<int8_t>(palace);
+        placedAt_[code] = static_cast<int8_t>(slot);
+    }
+    // FindItem for an item put by Place.
+    ItemPlace Locate(int code) const {
+        return placedIn_[code] ? ItemPlace{placedIn_[code], placedAt_[code]} : ItemPlace{};
+    }
     int PalaceOf(int code) const { return placedIn_[code]; }
 
     // Cast steps in their order (DouShu.cpp: palaces, bureau, main stars,
@@ -136,7 +149,11 @@ private:
     void SetMasters();
 
     Inputs in_;
-    int8_t placedIn_[code::Count] = {};
+    int8_t placedIn_[code::Count] = {};  // palace of an item put by Place, else 0
+    int8_t placedAt_[code::Count] = {};  // its slot
+    // Per row, the number of leading slots taken: names, stems, then the
+    // stars one after another.
+    int8_t taken_[kRows] = {};
 };
 
 }  // namespace star

@@ -87,10 +87,17 @@ constexpr int kJiangQianStart[4] = {Mao, Zi, You, Wu};
 // Start of the 长生 stages by bureau 2..6 (水 申, 木 亥, 金 巳, 土 申, 火 寅).
 constexpr int kStageStart[5] = {Shen, Hai, Si, Shen, Yin};
 
-// Writes twelve consecutive codes, one per palace, into a fixed slot.
-template <class Chart>
-void PlaceCycle(Chart &chart, int firstCode, int start, bool forward, int slot) {
-    for (int i = 0; i < 12; ++i) chart.PutStar(firstCode + i, CountFrom(start, i + 1, forward), slot);
+// Twelve consecutive codes, one per palace from `start` on, into one slot.
+void PlaceCycle(int (&palaces)[TKvrDouShu::kRows][TKvrDouShu::kSlots], int firstCode, int start,
+                bool forward, int slot) {
+    int c = firstCode;
+    if (forward) {
+        for (int p = start; p <= 12; ++p) palaces[p][slot] = c++;
+        for (int p = 1; p < start; ++p) palaces[p][slot] = c++;
+    } else {
+        for (int p = start; p >= 1; --p) palaces[p][slot] = c++;
+        for (int p = 12; p > start; --p) palaces[p][slot] = c++;
+    }
 }
 
 }  // namespace
@@ -143,9 +150,19 @@ void TKvrDouShu::InsertTransformations() {
         const ItemPlace star = Locate(kTransformed[in_.stem - 1][k]);
         if (star.palace == 0 || star.slot >= kLastStarSlot) continue;
         int *row = palaces[star.palace];
-        for (int s = kLastStarSlot - 1; s > star.slot; --s)
-            if (row[s] != None) row[s + 1] = row[s];
+        int last = taken_[star.palace] - 1;  // the row's last entry
+        if (last >= kLastStarSlot) {
+            placedIn_[row[kLastStarSlot]] = 0;  // pushed out of the row
+            last = kLastStarSlot - 1;
+        }
+        for (int s = last; s > star.slot; --s) {
+            row[s + 1] = row[s];
+            ++placedAt_[row[s + 1]];
+        }
         row[star.slot + 1] = HuaLu + k;
+        placedIn_[HuaLu + k] = static_cast<int8_t>(star.palace);
+        placedAt_[HuaLu + k] = static_cast<int8_t>(star.slot + 1);
+        if (taken_[star.palace] <= kLastStarSlot) ++taken_[star.palace];
     }
 }
 
@@ -265,21 +282,21 @@ void TKvrDouShu::PlaceYueDe() { Place(YueDe, CountFrom(Si, in_.branch, kForward)
 // From 禄存, in the chart's direction.
 void TKvrDouShu::PlaceBoShiCycle() {
     if (const int luCun = PalaceOf(LuCun))
-        PlaceCycle(*this, FirstBoShiCycle, luCun, direction != 0, kBoShiSlot);
+        PlaceCycle(palaces, FirstBoShiCycle, luCun, direction != 0, kBoShiSlot);
 }
 
 void TKvrDouShu::PlaceJiangQianCycle() {
-    PlaceCycle(*this, FirstJiangQianCycle, kJiangQianStart[in_.branch % 4], kForward, kJiangQianSlot);
+    PlaceCycle(palaces, FirstJiangQianCycle, kJiangQianStart[in_.branch % 4], kForward, kJiangQianSlot);
 }
 
 // From the palace of the year branch, always forward.
 void TKvrDouShu::PlaceSuiQianCycle() {
-    PlaceCycle(*this, FirstSuiQianCycle, in_.branch, kForward, kSuiQianSlot);
+    PlaceCycle(palaces, FirstSuiQianCycle, in_.branch, kForward, kSuiQianSlot);
 }
 
 // From the bureau's 长生 palace, in the chart's direction.
 void TKvrDouShu::PlaceStages() {
-    PlaceCycle(*this, FirstStage, kStageStart[bureau - 2], direction != 0, kStageSlot);
+    PlaceCycle(palaces, FirstStage, kStageStart[bureau - 2], direction != 0, kStageSlot);
 }
 
 }  // namespace star
