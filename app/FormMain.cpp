@@ -700,7 +700,7 @@ bool TfrmMain::OpenDatabase(const QString &fileName)
     } catch (const std::exception &) {
         ok = false;
     }
-    m_treeModel->reload();
+    // The cursors were reopened (or closed); the tree rebuilt itself.
     if (ok) {
         // The root is current and opened one level.
         const QModelIndex root = m_treeModel->indexOfId(m_store.tblTree.CurrentID());
@@ -716,7 +716,6 @@ bool TfrmMain::OpenDatabase(const QString &fileName)
 void TfrmMain::CloseDatabase()
 {
     m_store.CloseDatabase();
-    m_treeModel->reload();
 }
 
 void TfrmMain::ApplyGridFilter()
