@@ -15,7 +15,7 @@ namespace {
 constexpr bool kForward = true;
 constexpr bool kBackward = false;
 
-// One palace forward (n > 0) or backward (n < 0) of `palace`, n moves.
+// The palace n moves forward (n > 0) or backward (n < 0) of `palace`.
 constexpr int Moved(int palace, int n) { return Wrap(palace + n, 12); }
 
 // ---- Tables by year stem -------------------------------------------------
