@@ -27,7 +27,7 @@ const char *const CreateUsersSql =
     " ParentID INTEGER NOT NULL DEFAULT 0,"
     " Type INTEGER NOT NULL DEFAULT 0,"
     " Color INTEGER NOT NULL DEFAULT 0,"
-    " Name VARCHAR(32) COLLATE GBK NOT NULL DEFAULT '',"
+    " Name VARCHAR(32) NOT NULL DEFAULT '',"
     " Nickname VARCHAR(32) NOT NULL DEFAULT '',"
     " Corporation VARCHAR(32) NOT NULL DEFAULT '',"
     " Job VARCHAR(32) NOT NULL DEFAULT '',"
@@ -49,7 +49,10 @@ const char *const CreateUsersSql =
     " Fee CURRENCY NOT NULL DEFAULT 0,"
     " Memo TEXT NOT NULL DEFAULT '')";
 
-const char *const CreateByNameSql = "CREATE INDEX ByName ON Users (Name, Type)";
+// The collation sits on the index only: tools without it can still read,
+// count and sort the table; they cannot write names (which keeps the index
+// in its order) nor run integrity_check.
+const char *const CreateByNameSql = "CREATE INDEX ByName ON Users (Name COLLATE GBK, Type)";
 
 const char *const CreateExtensionSql =
     "CREATE TABLE ExtensionData ("
@@ -765,6 +768,13 @@ bool RecordStore::ChangeEncryption(bool encrypt, const QString &newPassword) {
     const QByteArray newKey = encrypt ? keyMaterial(newPassword) : QByteArray();
     bool ok = true;
     try {
+        // The connection opens existing files only; an empty file is an
+        // empty database to SQLite.
+        {
+            QFile f(temp);
+            if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+                throw KeloError(QString());
+        }
         {
             Stmt s(m_db, "ATTACH DATABASE ? AS rekeyed KEY ?");
             s.bind(1, QFile::encodeName(temp));
@@ -813,7 +823,8 @@ bool RecordStore::ChangeEncryption(bool encrypt, const QString &newPassword) {
         sqlite3_close(check);
         if (!same || !fsyncPath(temp, false))
             throw KeloError(QString());
-    } catch (const KeloError &) {
+    } catch (const KeloError &e) {
+        qWarning("rekey: %s", qPrintable(e.message()));
         ok = false;
     }
     if (!ok) {
@@ -903,7 +914,7 @@ void RecordStore::SaveRecord() {
     if (!tblGrid.Editing())
         return;
     tblGrid.Post();
-    const int id = tblGrid.CurrentID();
+    const int id = tblGrid.LastPostedID();
     tblGrid.DisableControls();
     tblTree.DisableControls();
     tblTree.Refresh();

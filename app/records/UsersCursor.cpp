@@ -69,7 +69,7 @@ void UsersCursor::rebuild(int keepId) {
         const QString where = m_filter.toSql(params);
         const QString sql = QStringLiteral("SELECT ID FROM Users WHERE %1 ORDER BY %2")
                                 .arg(where, m_order == Order::ById ? QStringLiteral("ID")
-                                                                   : QStringLiteral("Name, Type, ID"));
+                                                                   : QStringLiteral("Name COLLATE GBK, Type, ID"));
         sqlite3_stmt *s = nullptr;
         sqlite3 *db = m_store.handle();
         const QByteArray utf8 = sql.toUtf8();
@@ -462,6 +462,7 @@ void UsersCursor::Post() {
         m_store.updateRecord(r, this);
     }
     m_buffer = r;
+    m_lastPostedId = r.ID;
     m_modified = false;
     m_state = State::Browse;
     rebuild(r.ID);

@@ -97,6 +97,9 @@ public:
     void Append();               // Insert state with a fresh record
     void Edit();                 // Edit state on the current record
     void Post();                 // store the buffer (before-post hook first)
+    // ID of the record stored by the last Post (also when the filter then
+    // hides it, e.g. a private member while private members are hidden).
+    int LastPostedID() const { return m_lastPostedId; }
     void Cancel();               // drop the buffer
     void Delete();               // delete the current record (only it)
     void Refresh();              // re-read the rows, keep the current record
@@ -151,6 +154,7 @@ private:
     UsersRecord m_buffer;            // edit buffer / current copy
     bool m_modified = false;
     int m_insertReturnRow = -1;
+    int m_lastPostedId = 0;
     BeforePostHook m_beforePost;
     int m_disabled = 0;
     bool m_pendingReset = false;
