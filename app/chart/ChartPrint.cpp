@@ -5,6 +5,7 @@
 #include "Dialogs.h"
 #include "QtCanvas.h"
 
+#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPageSetupDialog>
@@ -97,6 +98,9 @@ void ChartPrint::PrintChart(const ChartSubject &record)
             if (!done && painter.isActive()) {
                 printer.abort();
                 painter.end();
+                // A file printer cannot take a page back: drop the file.
+                if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+                    QFile::remove(printer.outputFileName());
             }
         }
     } guard{printer, painter, draw};
