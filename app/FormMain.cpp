@@ -380,7 +380,7 @@ void TfrmMain::buildClient()
 
     // The tree's events.
     connect(DBTreeView1, &GroupTreeView::treeClicked, this, [this] { guarded([&] { DBTreeView1Click(); }); });
-    connect(DBTreeView1, &QTreeView::doubleClicked, this, [this] { guarded([&] { DBTreeView1DblClick(); }); });
+    connect(DBTreeView1, &GroupTreeView::treeDoubleClicked, this, [this] { guarded([&] { DBTreeView1DblClick(); }); });
     connect(DBTreeView1, &GroupTreeView::deleteKeyPressed, this,
             [this] { guarded([&] { DBTreeView1DeleteKey(); }); });
     connect(DBTreeView1, &GroupTreeView::endDragTreeNode, this,

@@ -39,6 +39,13 @@ void GroupTreeView::mouseReleaseEvent(QMouseEvent *event)
     }
 }
 
+void GroupTreeView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QTreeView::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton)
+        emit treeDoubleClicked();
+}
+
 void GroupTreeView::keyPressEvent(QKeyEvent *event)
 {
     switch (event->key()) {
@@ -76,7 +83,7 @@ void GroupTreeView::dropEvent(QDropEvent *event)
         event->ignore();
         return;
     }
-    const bool copy = (event->modifiers() & Qt::ControlModifier) || event->dropAction() == Qt::CopyAction;
+    const bool copy = event->modifiers() & Qt::ControlModifier;
     const QModelIndex target = indexAt(event->position().toPoint());
     // The records are changed by the owner; the drag itself must not remove
     // anything from the model afterwards.

@@ -17,6 +17,7 @@ public:
 
 signals:
     void treeClicked();
+    void treeDoubleClicked();
     void deleteKeyPressed();
     // target: the node under the drop (invalid for none), dragged: the IDs
     // carried by the drag, copy: Ctrl was held.
@@ -25,6 +26,7 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;

@@ -102,8 +102,14 @@ struct Harness {
     {
         std::unique_ptr<QMimeData> mime(model().mimeData({model().indexOfId(dragged)}));
         const QModelIndex t = showNode(target);
-        QDropEvent event(QPointF(tree().visualRect(t).center()), Qt::MoveAction | Qt::CopyAction, mime.get(),
-                         Qt::LeftButton, ctrl ? Qt::ControlModifier : Qt::NoModifier);
+        const QPoint at = tree().visualRect(t).center();
+        const Qt::KeyboardModifiers keys = ctrl ? Qt::ControlModifier : Qt::NoModifier;
+        const Qt::DropActions actions = Qt::MoveAction | Qt::CopyAction;
+        QDragEnterEvent enter(at, actions, mime.get(), Qt::LeftButton, keys);
+        QApplication::sendEvent(tree().viewport(), &enter);
+        QDragMoveEvent move(at, actions, mime.get(), Qt::LeftButton, keys);
+        QApplication::sendEvent(tree().viewport(), &move);
+        QDropEvent event(QPointF(at), actions, mime.get(), Qt::LeftButton, keys);
         QApplication::sendEvent(tree().viewport(), &event);
     }
     // A click on a page tab of PageControl1.
