@@ -337,6 +337,7 @@ bool RecordStore::NewDatabase(const QString &fileName) {
     if (ok) {
         try {
             exec(db, "PRAGMA page_size = 4096");
+            exec(db, "PRAGMA journal_mode = WAL");
             exec(db, "PRAGMA synchronous = FULL");
             Transaction t(db);
             exec(db, CreateExtensionSql);
@@ -483,6 +484,9 @@ bool RecordStore::OpenDatabase(const QString &fileName, const PasswordPrompt &pr
             if (!s.step() || s.text(0) != QLatin1String("ok"))
                 throw KeloError(QString());
         }
+        // Write-ahead logging: one sync per post, and a post that returned
+        // survives a killed process.
+        exec(m_db, "PRAGMA journal_mode = WAL");
         loadKeys();
         tblTree.Open();
         tblGrid.Open();
@@ -547,6 +551,7 @@ inline bool slotLess(const SlotKey &a, const SlotKey &b) {
 } // namespace
 
 void RecordStore::loadKeys() {
+    ++m_generation;
     m_keys.clear();
     m_byName.clear();
     m_cache.clear();
@@ -671,6 +676,7 @@ UsersRecord RecordStore::ReadRecord(int id) const {
 // Writing
 
 void RecordStore::notifyChanged(UsersCursor *origin) {
+    ++m_generation;
     const auto cursors = m_openCursors;
     for (UsersCursor *c : cursors)
         if (c != origin)
@@ -823,8 +829,7 @@ bool RecordStore::ChangeEncryption(bool encrypt, const QString &newPassword) {
         sqlite3_close(check);
         if (!same || !fsyncPath(temp, false))
             throw KeloError(QString());
-    } catch (const KeloError &e) {
-        qWarning("rekey: %s", qPrintable(e.message()));
+    } catch (const KeloError &) {
         ok = false;
     }
     if (!ok) {
@@ -837,6 +842,7 @@ bool RecordStore::ChangeEncryption(bool encrypt, const QString &newPassword) {
     const QString oldPassword = m_password;
     const bool wasEnciphered = m_enciphered;
     closeConnection();
+    removeSideFiles(m_fileName);
     const bool renamed = ::rename(QFile::encodeName(temp).constData(), QFile::encodeName(m_fileName).constData()) == 0;
     if (renamed)
         fsyncPath(QFileInfo(m_fileName).absolutePath(), true);
@@ -848,6 +854,7 @@ bool RecordStore::ChangeEncryption(bool encrypt, const QString &newPassword) {
     if (reopened) {
         try {
             setConnectionPragmas(m_db);
+            exec(m_db, "PRAGMA journal_mode = WAL");
         } catch (const KeloError &) {
             reopened = false;
         }

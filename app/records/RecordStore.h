@@ -171,4 +171,5 @@ private:
     mutable QHash<int, std::vector<int>> m_children;
     mutable bool m_childrenValid = false;
     std::vector<UsersCursor *> m_openCursors;
+    quint64 m_generation = 1;         // counts changes of the table
 };

@@ -49,7 +49,7 @@ void UsersCursor::rebuild(int keepId) {
     if (!Editing())
         m_buffer = UsersRecord();
     m_ids.clear();
-    m_rowIndexValid = false;
+    m_builtGeneration = m_store.m_generation;
     const bool all = !m_filtered || m_filter.isEmpty();
     if (all || m_filter.usesOnlyKeyFields()) {
         if (m_order == Order::ById) {
@@ -95,16 +95,27 @@ void UsersCursor::rebuild(int keepId) {
 }
 
 int UsersCursor::RowOfId(int id) const {
-    if (!m_rowIndexValid) {
-        m_rowIndex.clear();
-        m_rowIndex.reserve(m_ids.size());
-        for (size_t i = 0; i < m_ids.size(); ++i)
-            m_rowIndex.push_back({m_ids[i], int(i)});
-        std::sort(m_rowIndex.begin(), m_rowIndex.end());
-        m_rowIndexValid = true;
+    // The rows are in the cursor's order, so the row of a record is found by
+    // a binary search on its key: no index to build after each change.
+    const RecordStore::KeyEntry *k = m_store.Key(id);
+    if (!k)
+        return -1;
+    std::vector<int>::const_iterator it;
+    if (m_order == Order::ById) {
+        it = std::lower_bound(m_ids.begin(), m_ids.end(), id);
+    } else {
+        it = std::lower_bound(m_ids.begin(), m_ids.end(), id, [this](int probe, int target) {
+            const RecordStore::KeyEntry *a = m_store.Key(probe);
+            const RecordStore::KeyEntry *b = m_store.Key(target);
+            const int c = a->gbkName.compare(b->gbkName);
+            if (c != 0)
+                return c < 0;
+            if (a->type != b->type)
+                return a->type < b->type;
+            return a->id < b->id;
+        });
     }
-    auto it = std::lower_bound(m_rowIndex.begin(), m_rowIndex.end(), std::pair<int, int>{id, -1});
-    return it != m_rowIndex.end() && it->first == id ? it->second : -1;
+    return it != m_ids.end() && *it == id ? int(it - m_ids.begin()) : -1;
 }
 
 int UsersCursor::IdAt(int row) const {
@@ -180,8 +191,6 @@ void UsersCursor::Close() {
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
     m_state = State::Inactive;
     m_ids.clear();
-    m_rowIndex.clear();
-    m_rowIndexValid = false;
     m_row = -1;
     m_buffer = UsersRecord();
     m_modified = false;
@@ -503,7 +512,12 @@ void UsersCursor::Delete() {
 void UsersCursor::Refresh() {
     requireActive();
     leavePendingEdit();
-    m_store.m_cache.clear();
+    // Every change of this process reaches the open cursors at once, so a
+    // cursor built since the last change only has its views re-read.
+    if (m_builtGeneration == m_store.m_generation) {
+        emitReset();
+        return;
+    }
     m_buffer = UsersRecord();
     rebuild(IdAt(m_row));
 }

@@ -160,6 +160,5 @@ private:
     bool m_pendingReset = false;
     bool m_pendingScroll = false;
     int m_lastScrolledId = 0;
-    mutable std::vector<std::pair<int, int>> m_rowIndex;  // lazily built id->row
-    mutable bool m_rowIndexValid = false;
+    quint64 m_builtGeneration = 0;   // store generation the rows were built at
 };
