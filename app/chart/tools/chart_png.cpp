@@ -1,9 +1,11 @@
-// chart_png FILE.png [YYYY-MM-DD HH:MM] [M|F] [NAME]
+// chart_png FILE.png [YYYY-MM-DD HH:MM] [M|F] [NAME] [PPI]
 //
 // Draws the chart of one birth exactly as the chart page does (723 × 515,
 // 14-pixel font, origin (1, 1)) and saves the bitmap as a PNG picture; used
-// for the picture in the README and to look at the board.
+// for the picture in the README and to look at the board. With PPI the
+// chart is drawn as on a printer page of that resolution (11-point font).
 #include "ChartPage.h"
+#include "QtCanvas.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -29,5 +31,21 @@ int main(int argc, char **argv)
     page.ShowTutorial = false;
     page.ShowChart(birth, args.value(3, QStringLiteral("M")) != QLatin1String("F"),
                    args.value(4, QStringLiteral("张三")));
-    return page.Picture().save(args.at(1)) ? 0 : 1;
+    const int ppi = args.value(5).toInt();
+    if (ppi <= 0)
+        return page.Picture().save(args.at(1)) ? 0 : 1;
+
+    QImage sheet(ppi * 11, ppi * 8, QImage::Format_RGB32);
+    QPainter painter(&sheet);
+    QtCanvas canvas(painter, ppi);
+    TKeloDraw draw;
+    draw.SetCanvas(&canvas);
+    canvas.setFontCharset(kGb2312Charset);
+    canvas.setFontSize(11);
+    canvas.setFontName(kSongTi);
+    draw.SetOrigin(13, 10);
+    draw.SetChartData(page.PalaceBlock, page.HeaderBlock(), page.PillarBlock(), page.LuckBlock());
+    draw.Draw();
+    painter.end();
+    return sheet.save(args.at(1)) ? 0 : 1;
 }
