@@ -311,6 +311,7 @@ void TfrmMain::buildToolBar()
     label->setBuddy(edtSearch);
     layout->addWidget(label);
     layout->addWidget(edtSearch);
+    panel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     tbMain->addWidget(panel);
 }
 

@@ -337,6 +337,21 @@ private slots:
         QCOMPARE(w.PageControl1->currentWidget(), w.tsInfo);
     }
 
+    // With KELO_SCREENSHOT set, the window with a few members is saved there
+    // as a picture (for the README); otherwise this does nothing.
+    void screenshot()
+    {
+        const QString target = qEnvironmentVariable("KELO_SCREENSHOT");
+        if (target.isEmpty())
+            QSKIP("KELO_SCREENSHOT not set");
+        Fixture f;
+        f.h.addMember(2, QStringLiteral("欧阳明"));
+        f.h.addMember(3, QStringLiteral("陈静"));
+        f.h.window->ApplyGridFilter();
+        f.h.clickNode(2);
+        QVERIFY(f.h.window->grab().save(target));
+    }
+
     void fullCollapseGoesToTheRoot()
     {
         Fixture f;
