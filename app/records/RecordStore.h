@@ -13,7 +13,13 @@
 //   ExtensionData(Slot INTEGER PRIMARY KEY CHECK (Slot = 1),
 //                 Data BLOB CHECK (length(Data) <= 2048))   one row
 // The collation GBK orders text by its GBK bytes; it is registered on every
-// connection the store opens.
+// connection the store opens. It sits on the index only, so a plain file can
+// be read with the stock sqlcipher shell; there a query the planner answers
+// through ByName (count(*), say) reports "no such collation sequence: GBK"
+// and is asked with NOT INDEXED instead.
+// Journal: write-ahead log, synchronous FULL: one sync per post, and every
+// post that returned survives a killed process (the -wal and -shm files
+// beside the kvr file exist only while it is open or after a crash).
 //
 // Protection: an enciphered file is AES-256-CBC with a per-page HMAC-SHA1
 // (SQLCipher 3 defaults), the key drawn from the password by PBKDF2 with
