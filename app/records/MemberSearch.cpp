@@ -23,19 +23,24 @@ private:
 
 int FindMemberRow(const UsersCursor &grid, const QString &text)
 {
-    if (!grid.Active())
+    if (!grid.Active() || grid.RecordCount() == 0)
         return -1;
     const RecordStore &store = grid.store();
     const TSearchMatcher matcher(text);
-    const int rows = grid.RecordCount();
-    // The names come from the key fields the store keeps in memory, so a
-    // keystroke over a long list reads nothing from the file.
-    for (int row = 0; row < rows; ++row) {
-        const RecordStore::KeyEntry *key = store.Key(grid.IdAt(row));
-        if (key && matcher.Matches(key->name))
-            return row;
+    // The first match in the list's order is the match with the lowest row.
+    // The names are visited in ID order, the order the store keeps them in
+    // memory, which over a long list is several times faster than visiting
+    // them row by row; the file is not read.
+    int best = -1;
+    for (const int id : store.IdsById()) {
+        const RecordStore::KeyEntry *key = store.Key(id);
+        if (!key || !matcher.Matches(key->name))
+            continue;
+        const int row = grid.RowOfId(id);
+        if (row >= 0 && (best < 0 || row < best))
+            best = row;
     }
-    return -1;
+    return best;
 }
 
 bool SearchMembers(UsersCursor &grid, const QString &text)
