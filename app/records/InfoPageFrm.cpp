@@ -112,7 +112,7 @@ void setComboText(QComboBox *box, const QString &text)
 } // namespace
 
 TInfoPage::TInfoPage(UsersCursor &grid, Dialogs &dialogs, QWidget *parent)
-    : QWidget(parent), m_grid(grid), m_dialogs(dialogs)
+    : QWidget(parent), m_grid(grid), m_gridAlive(&grid), m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("InfoPage"));
     buildControls();
@@ -127,7 +127,8 @@ TInfoPage::TInfoPage(UsersCursor &grid, Dialogs &dialogs, QWidget *parent)
 
 TInfoPage::~TInfoPage()
 {
-    m_grid.SetBeforePost({});
+    if (m_gridAlive)
+        m_gridAlive->SetBeforePost({});
 }
 
 // ---------------------------------------------------------------------------

@@ -15,6 +15,7 @@
 #include "UsersRecord.h"
 
 #include <QList>
+#include <QPointer>
 #include <QWidget>
 
 class Dialogs;
@@ -106,6 +107,9 @@ private:
     void writeField(UsersField field, const QVariant &value);
 
     UsersCursor &m_grid;
+    // Null once the cursor is gone (a window's store may go before the
+    // window's child widgets do); the hook is then no longer ours to remove.
+    QPointer<UsersCursor> m_gridAlive;
     Dialogs &m_dialogs;
     QList<QWidget *> m_tabOrder;
     QList<QLabel *> m_labels;          // beside m_tabOrder, null for cbLeap

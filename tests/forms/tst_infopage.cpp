@@ -511,6 +511,14 @@ private slots:
         QCOMPARE(store->ReadRecord(zhang).City, QStringLiteral("无名"));
     }
 
+    void storeMayGoBeforeThePage()
+    {
+        // As in a window whose store member goes before its child widgets.
+        store.reset();
+        QVERIFY(!page->isEnabled());
+        page.reset();
+    }
+
     void emptyListDisablesThePage()
     {
         QVERIFY(page->isEnabled());
