@@ -485,7 +485,12 @@ LuckStart LuckStartBetween(double birth, double previousTerm, double nextTerm, b
 
 }  // namespace bazi
 
-TKvrBaZi::TKvrBaZi() { Compute(); }
+// The base constructor has just computed the calendar of its birth.
+TKvrBaZi::TKvrBaZi() { ComputeFromPillars(SolarTerm); }
+
+TKvrBaZi::TKvrBaZi(const TKvrBase &calendar, uint8_t male) : TKvrBase(calendar), sex(male) {
+    ComputeFromPillars(SolarTerm);
+}
 
 void TKvrBaZi::Compute() {
     ComputeCalendar();

@@ -146,6 +146,10 @@ class TKvrBaZi : public TKvrBase {
 public:
     // Clears the chart, sets sex to 1 (male) and computes once.
     TKvrBaZi();
+    // The chart of a birth whose calendar is already computed (the natal
+    // chart's base, say): copies that calendar, sets the sex and computes the
+    // chart from its pillars once, without reckoning the calendar again.
+    TKvrBaZi(const TKvrBase &calendar, uint8_t male);
 
     void SetSex(uint8_t male) { sex = male; }
 

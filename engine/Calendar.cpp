@@ -120,6 +120,8 @@ TKvrBase::TKvrBase() {
     ComputeCalendar();
 }
 
+TKvrBase::TKvrBase(double instant) : birth(instant) { ComputeCalendar(); }
+
 void TKvrBase::ComputeCalendar() {
     std::int64_t b = SecondsOf(birth);
     if (std::isnan(birth) || b < kFirstBirthSecond) b = kFirstBirthSecond;

@@ -44,6 +44,8 @@ class TKvrBase {
 public:
     // Sets the birth to the current local date and time and computes once.
     TKvrBase();
+    // Sets the birth to `instant` and computes once; reads no clock.
+    explicit TKvrBase(double instant);
 
     void SetBirth(double instant) { birth = instant; }
     double GetBirth() const { return birth; }

@@ -148,6 +148,8 @@ constexpr bool IsPalace(int palace) { return palace >= 1 && palace <= 12; }
 
 TKvrDouShu::TKvrDouShu() { direction = DirectionOf(sex, yearStem); }
 
+TKvrDouShu::TKvrDouShu(double birth, uint8_t male) : TKvrBase(birth) { SetSex(male); }
+
 void TKvrDouShu::SetSex(uint8_t male) {
     sex = male;
     direction = DirectionOf(sex, yearStem);

@@ -33,6 +33,9 @@ public:
 
     // Base calendar at the current time, tables cleared, sex male.
     TKvrDouShu();
+    // Calendar of the birth instant, tables cleared, the given sex; the chart
+    // itself follows with CastFromCalendar (or Cast).
+    TKvrDouShu(double birth, uint8_t male);
 
     // Stores the sex (nonzero male) and recomputes the direction flag from it
     // and the lunar year stem.

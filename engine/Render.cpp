@@ -192,20 +192,18 @@ void RenderLuck(const TKvrBaZi &pillars, const TKvrDouShu &natal, char *luck) {
 }
 
 void Pan(double birth, bool male, char *palaces, char *header, char *pillars, char *luck) {
-    TKvrDouShu natal;
-    natal.SetBirth(birth);
-    natal.SetSex(male ? 1 : 0);
-    natal.Cast();
+    // The calendar is reckoned once, for the natal chart, and the Four Pillars
+    // chart takes it over; neither record reads the clock.
+    const uint8_t sex = male ? 1 : 0;
+    TKvrDouShu natal(birth, sex);
+    natal.CastFromCalendar();
 
     ClearBlocks(palaces, header, pillars, luck);
     RenderPalaces(natal, palaces);
     WriteNameLine(HeaderLine(header, STAR_HEADER_NAME), male);
     RenderNatalHeader(natal, header);
 
-    TKvrBaZi fourPillars;
-    fourPillars.SetBirth(birth);
-    fourPillars.SetSex(male ? 1 : 0);
-    fourPillars.Compute();
+    const TKvrBaZi fourPillars(natal, sex);
 
     RenderLuckStartLine(fourPillars, header);
     RenderPillars(fourPillars, pillars);
