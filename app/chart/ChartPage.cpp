@@ -7,7 +7,6 @@
 #include <QCheckBox>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QBitmap>
 #include <QPixmap>
 #include <cstring>
 
@@ -89,9 +88,14 @@ void ChartPage::UpdatePicture()
 {
     // The control is transparent: the page shows through wherever the
     // bitmap is white.
-    QPixmap pixmap = QPixmap::fromImage(Picture());
-    pixmap.setMask(QBitmap::fromImage(Picture().createMaskFromColor(qRgb(255, 255, 255), Qt::MaskOutColor)));
-    imgDisk->setPixmap(pixmap);
+    QImage shown = Picture().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < shown.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(shown.scanLine(y));
+        for (int x = 0; x < shown.width(); ++x)
+            if ((line[x] & 0xffffff) == 0xffffff)
+                line[x] = 0;
+    }
+    imgDisk->setPixmap(QPixmap::fromImage(shown));
 }
 
 void ChartPage::ShowChart(double birth, bool male, const QString &name)

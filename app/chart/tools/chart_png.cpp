@@ -1,9 +1,10 @@
-// chart_png FILE.png [YYYY-MM-DD HH:MM] [M|F] [NAME] [PPI]
+// chart_png FILE.png [YYYY-MM-DD HH:MM] [M|F] [NAME] [PPI|page]
 //
 // Draws the chart of one birth exactly as the chart page does (723 × 515,
 // 14-pixel font, origin (1, 1)) and saves the bitmap as a PNG picture; used
 // for the picture in the README and to look at the board. With PPI the
-// chart is drawn as on a printer page of that resolution (11-point font).
+// chart is drawn as on a printer page of that resolution (11-point font);
+// with "page" instead, the chart page is saved as the window shows it.
 #include "ChartPage.h"
 #include "QtCanvas.h"
 
@@ -32,6 +33,8 @@ int main(int argc, char **argv)
     page.ShowChart(birth, args.value(3, QStringLiteral("M")) != QLatin1String("F"),
                    args.value(4, QStringLiteral("张三")));
     const int ppi = args.value(5).toInt();
+    if (args.value(5) == QLatin1String("page"))  // the page as it appears in the window
+        return page.grab().save(args.at(1)) ? 0 : 1;
     if (ppi <= 0)
         return page.Picture().save(args.at(1)) ? 0 : 1;
 
