@@ -140,6 +140,10 @@ void TestChartPage::pictureIsMadeOnceAndKept()
     QCOMPARE(page->Picture().pixel(1, 1), qRgb(0, 0, 0));
     QCOMPARE(page->Picture().pixel(721, 513), qRgb(0, 0, 0));
     QCOMPARE(page->Picture().pixel(722, 514), qRgb(255, 255, 255));
+    // On the page the white of the bitmap lets the background through.
+    const QImage shown = page->imgDisk->pixmap().toImage();
+    QCOMPARE(qAlpha(shown.pixel(0, 0)), 0);
+    QCOMPARE(qAlpha(shown.pixel(1, 1)), 255);
 }
 
 void TestChartPage::hintAfterEveryChartUntilTicked()
