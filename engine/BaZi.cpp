@@ -230,6 +230,7 @@ constexpr TargetBits kBits = BitsOf(table);
 struct Scene {
     uint32_t pillarCodes[kPillars];
     int yearStem, dayStem, yearBranch, monthBranch, dayBranch;
+    int place[kPillars];  // SexagenaryIndex of each pillar, 0 when not a pillar
 
     explicit Scene(const TKvrBaZi &chart)
         : yearStem(Position(chart, kYearStem)),
@@ -237,7 +238,16 @@ struct Scene {
           yearBranch(Position(chart, kYearBranch)),
           monthBranch(Position(chart, kMonthBranch)),
           dayBranch(Position(chart, kDayBranch)) {
-        for (int p = 0; p < kPillars; ++p) pillarCodes[p] = CodeBit(chart.stems[p]) | CodeBit(chart.branches[p]);
+        for (int p = 0; p < kPillars; ++p) {
+            pillarCodes[p] = CodeBit(chart.stems[p]) | CodeBit(chart.branches[p]);
+            place[p] = PlaceOf(chart.stems[p], chart.branches[p]);
+        }
+    }
+    // 0 also for a stem and branch of opposite yin and yang, which no pillar
+    // of the cycle has.
+    static int PlaceOf(int stem, int branch) {
+        const int c = SexagenaryIndex(stem, branch);
+        return c != 0 && (stem - branch) % 2 == 0 ? c : 0;
     }
     static int Position(const TKvrBaZi &chart, Anchor anchor) {
         const int index = AnchorIndex(chart, anchor);
@@ -253,11 +263,23 @@ bool PillarIs(const TKvrBaZi &chart, int pillar, const int32_t (&stemBranch)[2])
     return chart.stems[pillar] == stemBranch[0] && chart.branches[pillar] == stemBranch[1];
 }
 
+// A list of pillars as a set of places in the cycle, bit c for place c.
+struct PillarSet {
+    uint64_t places;
+};
 template <int N>
-bool PillarAmong(const TKvrBaZi &chart, int pillar, const int32_t (&list)[N][2]) {
-    for (const auto &entry : list)
-        if (PillarIs(chart, pillar, entry)) return true;
-    return false;
+constexpr PillarSet SetOf(const int32_t (&list)[N][2]) {
+    PillarSet set{};
+    for (const auto &entry : list) set.places |= uint64_t{1} << SexagenaryIndex(entry[0], entry[1]);
+    return set;
+}
+template <const auto &list>
+constexpr PillarSet kSetOf = SetOf(list);
+
+// Whether the pillar is one of the list (place 0, no pillar, is in no list).
+template <const auto &list>
+bool PillarAmong(const Scene &scene, int pillar) {
+    return ((kSetOf<list>.places >> scene.place[pillar]) & 1) != 0;
 }
 
 // Season of the month branch: 0 spring (寅卯辰), 1 summer, 2 autumn, 3 winter
@@ -268,25 +290,39 @@ int Season(const TKvrBaZi &chart) {
     return (Wrap(branch - 10 - 2, 12) - 1) / 3;
 }
 
+// The spirit-star lists of the four pillars while the rules fill them, from
+// empty: with each list its length and the set of codes in it, so that adding
+// needs no walk down the list.
+struct SpiritLists {
+    TKvrBaZi &chart;
+    uint64_t present[kPillars] = {};  // bit c: code c is in the pillar's list
+    int length[kPillars] = {};
+
+    explicit SpiritLists(TKvrBaZi &target) : chart(target) {}
+};
+constexpr int kSpiritRows = 10;
+static_assert(spirit::kCount <= 64);
+
 // Adds `code` to the pillar's list unless it is there already; a full list
 // drops it.
-void AddSpiritStar(TKvrBaZi &chart, int pillar, int32_t code) {
-    for (auto &row : chart.spiritStars) {
-        if (row[pillar] == code) return;
-        if (row[pillar] == 0) {
-            row[pillar] = code;
-            return;
-        }
-    }
+void AddSpiritStar(SpiritLists &lists, int pillar, int32_t code) {
+    const uint64_t bit = uint64_t{1} << code;
+    if ((lists.present[pillar] & bit) != 0 || lists.length[pillar] == kSpiritRows) return;
+    lists.present[pillar] |= bit;
+    lists.chart.spiritStars[lists.length[pillar]++][pillar] = code;
 }
 
 // Marks every pillar whose stem or branch is a target of one of the anchors
 // (not the anchor's own pillar with excludeOwn), then gives each marked pillar
 // the code once. Marks are kept as bits, pillar p at bit p.
-void MarkByTable(TKvrBaZi &chart, const Scene &scene, std::initializer_list<Anchor> anchors,
-                 const TargetBits &table, bool excludeOwn, int32_t code) {
+// The anchors are template arguments, so that each rule's look-ups reduce
+// to loads of known fields. Adding is done without a branch per pillar: which
+// pillars a rule marks changes from chart to chart and cannot be foreseen.
+template <Anchor... anchors>
+void MarkByTable(SpiritLists &lists, const Scene &scene, const TargetBits &table, bool excludeOwn,
+                 int32_t code) {
     unsigned marked = 0;
-    for (const Anchor anchor : anchors) {
+    for (const Anchor anchor : {anchors...}) {
         const uint32_t targets = table.byAnchor[scene.IndexOf(anchor)];
         const uint32_t *codes = scene.pillarCodes;
         unsigned hits = unsigned((codes[kYear] & targets) != 0) | unsigned((codes[kMonth] & targets) != 0) << 1 |
@@ -294,47 +330,54 @@ void MarkByTable(TKvrBaZi &chart, const Scene &scene, std::initializer_list<Anch
         if (excludeOwn) hits &= ~(1u << anchor.pillar);
         marked |= hits;
     }
-    for (int p = 0; p < kPillars; ++p)
-        if (marked & (1u << p)) AddSpiritStar(chart, p, code);
+    const uint64_t bit = uint64_t{1} << code;
+    for (int p = 0; p < kPillars; ++p) {
+        const int length = lists.length[p];
+        const bool add = (marked >> p & 1) != 0 && (lists.present[p] & bit) == 0 && length < kSpiritRows;
+        int32_t &cell = lists.chart.spiritStars[add ? length : 0][p];
+        cell = add ? code : cell;
+        lists.length[p] = length + add;
+        lists.present[p] |= add ? bit : 0;
+    }
 }
 
 // ---- Special rules --------------------------------------------------------
 
-void MarkSanQi(TKvrBaZi &chart) {
+void MarkSanQi(const TKvrBaZi &chart, SpiritLists &lists) {
     for (const auto &run : kSanQi) {
         if (chart.stems[kYear] == run[0] && chart.stems[kMonth] == run[1] && chart.stems[kDay] == run[2])
-            AddSpiritStar(chart, kYear, spirit::kSanQi);
+            AddSpiritStar(lists, kYear, spirit::kSanQi);
         if (chart.stems[kMonth] == run[0] && chart.stems[kDay] == run[1] && chart.stems[kHour] == run[2])
-            AddSpiritStar(chart, kMonth, spirit::kSanQi);
+            AddSpiritStar(lists, kMonth, spirit::kSanQi);
     }
 }
 
-void MarkTianShe(TKvrBaZi &chart) {
+void MarkTianShe(const TKvrBaZi &chart, SpiritLists &lists) {
     const int season = Season(chart);
-    if (season >= 0 && PillarIs(chart, kDay, kTianShe[season])) AddSpiritStar(chart, kDay, spirit::kTianShe);
+    if (season >= 0 && PillarIs(chart, kDay, kTianShe[season])) AddSpiritStar(lists, kDay, spirit::kTianShe);
 }
 
-void MarkJinShen(TKvrBaZi &chart) {
+void MarkJinShen(const TKvrBaZi &chart, SpiritLists &lists) {
     for (const auto &pillar : kJinShen) {
-        if (PillarIs(chart, kDay, pillar)) AddSpiritStar(chart, kDay, spirit::kJinShen);
-        if (PillarIs(chart, kHour, pillar)) AddSpiritStar(chart, kHour, spirit::kJinShen);
+        if (PillarIs(chart, kDay, pillar)) AddSpiritStar(lists, kDay, spirit::kJinShen);
+        if (PillarIs(chart, kHour, pillar)) AddSpiritStar(lists, kHour, spirit::kJinShen);
     }
 }
 
 // For the year stem, then the day stem: each pillar that is its 学堂 or 词馆.
-void MarkXueTangCiGuan(TKvrBaZi &chart) {
+void MarkXueTangCiGuan(const TKvrBaZi &chart, SpiritLists &lists) {
     for (const int anchor : {kYear, kDay}) {
         const int stem = chart.stems[anchor];
         if (!IsStem(stem)) continue;
         for (int p = 0; p < kPillars; ++p) {
-            if (PillarIs(chart, p, kXueTang[stem - 1])) AddSpiritStar(chart, p, spirit::kXueTang);
-            if (PillarIs(chart, p, kCiGuan[stem - 1])) AddSpiritStar(chart, p, spirit::kCiGuan);
+            if (PillarIs(chart, p, kXueTang[stem - 1])) AddSpiritStar(lists, p, spirit::kXueTang);
+            if (PillarIs(chart, p, kCiGuan[stem - 1])) AddSpiritStar(lists, p, spirit::kCiGuan);
         }
     }
 }
 
 // The two void branches of the day pillar's decade of the cycle.
-void MarkKongWang(TKvrBaZi &chart) {
+void MarkKongWang(const TKvrBaZi &chart, SpiritLists &lists) {
     const int index = SexagenaryIndex(chart.stems[kDay], chart.branches[kDay]);
     if (index == 0) return;
     const int decade = (index - 1) / 10;
@@ -342,68 +385,78 @@ void MarkKongWang(TKvrBaZi &chart) {
     const int32_t voidBranches[2] = {first + 10, Wrap(first + 1, 12) + 10};
     for (int p = 0; p < kPillars; ++p)
         if (chart.branches[p] == voidBranches[0] || chart.branches[p] == voidBranches[1])
-            AddSpiritStar(chart, p, spirit::kKongWang);
+            AddSpiritStar(lists, p, spirit::kKongWang);
 }
 
-void MarkSiFei(TKvrBaZi &chart) {
+void MarkSiFei(const TKvrBaZi &chart, SpiritLists &lists) {
     const int season = Season(chart);
     if (season < 0) return;
     const int dead = kSiFeiElement[season];
     if (ElementOf(chart.stems[kDay]) == dead && ElementOf(chart.branches[kDay]) == dead)
-        AddSpiritStar(chart, kDay, spirit::kSiFei);
+        AddSpiritStar(lists, kDay, spirit::kSiFei);
 }
+
+// MarkByTable on one chart's lists and scene.
+struct TableRules {
+    SpiritLists &lists;
+    const Scene &scene;
+    template <Anchor... anchors>
+    void Mark(const TargetBits &table, bool excludeOwn, int32_t code) const {
+        MarkByTable<anchors...>(lists, scene, table, excludeOwn, code);
+    }
+};
 
 // Every rule in its order; that order is the order of each pillar's list.
 void MarkSpiritStars(TKvrBaZi &chart) {
     const bool forward = chart.direction != 0;
     const Scene scene(chart);
-    const auto byTable = [&](std::initializer_list<Anchor> anchors, const TargetBits &table, bool excludeOwn,
-                             int32_t code) { MarkByTable(chart, scene, anchors, table, excludeOwn, code); };
+    SpiritLists lists(chart);
+    const TableRules byTable{lists, scene};
     const auto onDay = [&](bool found, int32_t code) {
-        if (found) AddSpiritStar(chart, kDay, code);
+        if (found) AddSpiritStar(lists, kDay, code);
     };
     constexpr bool kOwnToo = false, kNotOwn = true;
 
-    byTable({kYearStem, kDayStem}, kBits<kGuiRen>, kOwnToo, spirit::kGuiRen);               // 1
-    byTable({kYearStem, kDayStem}, kBits<kTaiJi>, kOwnToo, spirit::kTaiJi);                 // 2
-    byTable({kYearStem, kDayStem}, kBits<kFuXing>, kOwnToo, spirit::kFuXing);               // 3
-    byTable({kYearStem, kDayStem}, kBits<kWenChang>, kOwnToo, spirit::kWenChang);           // 4
-    byTable({kYearStem, kDayStem}, kBits<kGuoYin>, kOwnToo, spirit::kGuoYin);               // 5
-    byTable({kYearBranch, kDayBranch}, kBits<kYiMa>, kOwnToo, spirit::kYiMa);               // 6
-    byTable({kYearBranch, kDayBranch}, kBits<kHuaGai>, kNotOwn, spirit::kHuaGai);           // 7
-    byTable({kYearBranch, kDayBranch}, kBits<kJiangXing>, kNotOwn, spirit::kJiangXing);     // 8
-    byTable({kDayStem}, kBits<kJinYu>, kOwnToo, spirit::kJinYu);                            // 9
-    byTable({kDayStem}, kBits<kLuShen>, kOwnToo, spirit::kLuShen);                          // 10
-    byTable({kMonthBranch}, kBits<kTianDe>, kOwnToo, spirit::kTianDe);                      // 11
-    byTable({kMonthBranch}, kBits<kYueDe>, kOwnToo, spirit::kYueDe);                        // 12
-    byTable({kMonthBranch}, kBits<kTianYi>, kOwnToo, spirit::kTianYi);                      // 13
-    MarkSanQi(chart);                                                                       // 14
-    onDay(PillarAmong(chart, kDay, kKuiGang), spirit::kKuiGang);                            // 15
-    MarkTianShe(chart);                                                                     // 16
-    MarkJinShen(chart);                                                                     // 17
-    MarkXueTangCiGuan(chart);                                                               // 18
-    byTable({kYearBranch}, kBits<kHongLuan>, kNotOwn, spirit::kHongLuan);                   // 19
-    byTable({kYearBranch}, kBits<kTianXi>, kNotOwn, spirit::kTianXi);                       // 20
-    byTable({kYearBranch, kDayBranch}, kBits<kDiWang>, kNotOwn, spirit::kDiWang);           // 21
-    byTable({kYearBranch, kDayBranch}, kBits<kTianLuo>, kNotOwn, spirit::kTianLuo);         // 22
-    byTable({kYearBranch, kDayBranch}, kBits<kWangShen>, kNotOwn, spirit::kWangShen);       // 23
-    byTable({kYearBranch, kDayBranch}, kBits<kJieSha>, kNotOwn, spirit::kJieSha);           // 24
-    byTable({kYearBranch, kDayBranch}, kBits<kTaoHua>, kNotOwn, spirit::kTaoHua);           // 25
-    byTable({kDayStem}, kBits<kYangRen>, kOwnToo, spirit::kYangRen);                        // 26
-    byTable({kYearBranch}, kBits<kZaiSha>, kNotOwn, spirit::kZaiSha);                       // 27
-    const int32_t gouSha = spirit::kGouSha, jiaoSha = spirit::kJiaoSha;                      // 28
-    byTable({kYearBranch}, kBits<kThreeForward>, kNotOwn, forward ? gouSha : jiaoSha);
-    byTable({kYearBranch}, kBits<kThreeBackward>, kNotOwn, forward ? jiaoSha : gouSha);
-    byTable({kYearBranch}, kBits<kGuChen>, kNotOwn, spirit::kGuChen);                       // 29
-    byTable({kYearBranch}, kBits<kGuaSu>, kNotOwn, spirit::kGuaSu);                         // 30
-    byTable({kYearBranch}, forward ? kBits<kYuanChenForward> : kBits<kYuanChenBackward>,    // 31
+    byTable.Mark<kYearStem, kDayStem>(kBits<kGuiRen>, kOwnToo, spirit::kGuiRen);            // 1
+    byTable.Mark<kYearStem, kDayStem>(kBits<kTaiJi>, kOwnToo, spirit::kTaiJi);              // 2
+    byTable.Mark<kYearStem, kDayStem>(kBits<kFuXing>, kOwnToo, spirit::kFuXing);            // 3
+    byTable.Mark<kYearStem, kDayStem>(kBits<kWenChang>, kOwnToo, spirit::kWenChang);        // 4
+    byTable.Mark<kYearStem, kDayStem>(kBits<kGuoYin>, kOwnToo, spirit::kGuoYin);            // 5
+    byTable.Mark<kYearBranch, kDayBranch>(kBits<kYiMa>, kOwnToo, spirit::kYiMa);            // 6
+    byTable.Mark<kYearBranch, kDayBranch>(kBits<kHuaGai>, kNotOwn, spirit::kHuaGai);        // 7
+    byTable.Mark<kYearBranch, kDayBranch>(kBits<kJiangXing>, kNotOwn, spirit::kJiangXing);  // 8
+    byTable.Mark<kDayStem>(kBits<kJinYu>, kOwnToo, spirit::kJinYu);                         // 9
+    byTable.Mark<kDayStem>(kBits<kLuShen>, kOwnToo, spirit::kLuShen);                       // 10
+    byTable.Mark<kMonthBranch>(kBits<kTianDe>, kOwnToo, spirit::kTianDe);                   // 11
+    byTable.Mark<kMonthBranch>(kBits<kYueDe>, kOwnToo, spirit::kYueDe);                     // 12
+    byTable.Mark<kMonthBranch>(kBits<kTianYi>, kOwnToo, spirit::kTianYi);                   // 13
+    MarkSanQi(chart, lists);                                                                // 14
+    onDay(PillarAmong<kKuiGang>(scene, kDay), spirit::kKuiGang);                            // 15
+    MarkTianShe(chart, lists);                                                              // 16
+    MarkJinShen(chart, lists);                                                              // 17
+    MarkXueTangCiGuan(chart, lists);                                                        // 18
+    byTable.Mark<kYearBranch>(kBits<kHongLuan>, kNotOwn, spirit::kHongLuan);                // 19
+    byTable.Mark<kYearBranch>(kBits<kTianXi>, kNotOwn, spirit::kTianXi);                    // 20
+    byTable.Mark<kYearBranch, kDayBranch>(kBits<kDiWang>, kNotOwn, spirit::kDiWang);        // 21
+    byTable.Mark<kYearBranch, kDayBranch>(kBits<kTianLuo>, kNotOwn, spirit::kTianLuo);      // 22
+    byTable.Mark<kYearBranch, kDayBranch>(kBits<kWangShen>, kNotOwn, spirit::kWangShen);    // 23
+    byTable.Mark<kYearBranch, kDayBranch>(kBits<kJieSha>, kNotOwn, spirit::kJieSha);        // 24
+    byTable.Mark<kYearBranch, kDayBranch>(kBits<kTaoHua>, kNotOwn, spirit::kTaoHua);        // 25
+    byTable.Mark<kDayStem>(kBits<kYangRen>, kOwnToo, spirit::kYangRen);                     // 26
+    byTable.Mark<kYearBranch>(kBits<kZaiSha>, kNotOwn, spirit::kZaiSha);                    // 27
+    const int32_t gouSha = spirit::kGouSha, jiaoSha = spirit::kJiaoSha;                     // 28
+    byTable.Mark<kYearBranch>(kBits<kThreeForward>, kNotOwn, forward ? gouSha : jiaoSha);
+    byTable.Mark<kYearBranch>(kBits<kThreeBackward>, kNotOwn, forward ? jiaoSha : gouSha);
+    byTable.Mark<kYearBranch>(kBits<kGuChen>, kNotOwn, spirit::kGuChen);                    // 29
+    byTable.Mark<kYearBranch>(kBits<kGuaSu>, kNotOwn, spirit::kGuaSu);                      // 30
+    byTable.Mark<kYearBranch>(forward ? kBits<kYuanChenForward> : kBits<kYuanChenBackward>, // 31
             kNotOwn, spirit::kYuanChen);
-    MarkKongWang(chart);                                                                    // 32
-    onDay(PillarAmong(chart, kDay, kShiEDaBai), spirit::kShiEDaBai);                        // 33
-    onDay(PillarAmong(chart, kDay, kGuLuan) && PillarAmong(chart, kHour, kGuLuan),          // 34
+    MarkKongWang(chart, lists);                                                             // 32
+    onDay(PillarAmong<kShiEDaBai>(scene, kDay), spirit::kShiEDaBai);                        // 33
+    onDay(PillarAmong<kGuLuan>(scene, kDay) && PillarAmong<kGuLuan>(scene, kHour),          // 34
           spirit::kGuLuan);
-    onDay(PillarAmong(chart, kDay, kYinChaYangCuo), spirit::kYinChaYangCuo);                // 35
-    MarkSiFei(chart);                                                                       // 36
+    onDay(PillarAmong<kYinChaYangCuo>(scene, kDay), spirit::kYinChaYangCuo);                // 35
+    MarkSiFei(chart, lists);                                                                // 36
 }
 
 // ---- Instants in whole units ------------------------------------------------
