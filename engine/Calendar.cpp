@@ -170,12 +170,17 @@ void TKvrBase::ComputeCalendar() {
 
     // 7. Lunar date of the civil date of the birth.
     lunarDate = LunarDate{0, 0, 0};
-    ToLunar(civil.year, civil.month, civil.day, &lunarDate);
+    const bool converted = ToLunar(civil.year, civil.month, civil.day, &lunarDate);
 
-    // 8. Lunar values, which turn with the day at 23:00.
-    const CivilDate xCivil = CivilFromDayCount(xDay);
+    // 8. Lunar values, which turn with the day at 23:00; before 23:00 the
+    // hour after the birth falls on the same civil date.
     LunarDate l{0, 1, 1};
-    ToLunar(xCivil.year, xCivil.month, xCivil.day, &l);
+    if (xDay == birthDay) {
+        if (converted) l = lunarDate;
+    } else {
+        const CivilDate xCivil = CivilFromDayCount(xDay);
+        ToLunar(xCivil.year, xCivil.month, xCivil.day, &l);
+    }
     lunarYear = l.year;
     yearCycle = Wrap(lunarYear - 3, 60);
     yearStem = Wrap(yearCycle, 10);
