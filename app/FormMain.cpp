@@ -1,11 +1,15 @@
 #include "FormMain.h"
 
+#include "ChgPwdFrm.h"
 #include "Dialogs.h"
 #include "FileAssociation.h"
 #include "GroupTreeModel.h"
 #include "GroupTreeView.h"
 #include "Icons.h"
+#include "InfoPageFrm.h"
 #include "MemberListModel.h"
+#include "MemberSearch.h"
+#include "ShowSearchFrm.h"
 #include "UsersCursor.h"
 
 #include "star.h"
@@ -178,8 +182,8 @@ void TfrmMain::buildActions()
     actViewTree->setChecked(true);
     actViewTools->setChecked(true);
 
-    // Commands of the chart presentation and the password dialog join later.
-    for (QAction *a : {actGifExport, N31, actPrint, actEncrypt})
+    // Commands of the chart presentation join later.
+    for (QAction *a : {actGifExport, N31, actPrint})
         a->setEnabled(false);
 
     actNewMember->setIcon(MakeIcon(KeloIcon::NewMember));
@@ -206,6 +210,7 @@ void TfrmMain::buildActions()
     on(actRename, &TfrmMain::actRenameExecute);
     on(N10, &TfrmMain::N10Click);
     on(miDisplayPrivacy, &TfrmMain::miDisplayPrivacyClick);
+    on(actEncrypt, &TfrmMain::actEncryptExecute);
     on(actSaveAndPan, &TfrmMain::actSaveAndPanExecute);
     on(miSaveAndAdd, &TfrmMain::miSaveAndAddClick);
     on(miSave, &TfrmMain::miSaveClick);
@@ -309,6 +314,9 @@ void TfrmMain::buildToolBar()
     edtSearch->setToolTip(QStringLiteral("可输入拼音缩写"));
     edtSearch->setFixedWidth(140);
     label->setBuddy(edtSearch);
+    connect(edtSearch, &QLineEdit::textChanged, this,
+            [this](const QString &text) { guarded([&] { edtSearchChange(text); }); });
+    edtSearch->installEventFilter(this);
     layout->addWidget(label);
     layout->addWidget(edtSearch);
     panel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
@@ -341,6 +349,10 @@ void TfrmMain::buildClient()
     PageControl1->addTab(tsInfo, QStringLiteral("资料"));
     PageControl1->addTab(tsMing, QStringLiteral("命盘"));
     PageControl1->tabBar()->installEventFilter(this);
+    InfoPage = new TInfoPage(m_store.tblGrid, m_dialogs, tsInfo);
+    auto *infoLayout = new QVBoxLayout(tsInfo);
+    infoLayout->setContentsMargins(0, 0, 0, 0);
+    infoLayout->addWidget(InfoPage);
 
     auto *grid = new MemberGrid(tsList);
     DBGridEh1 = grid;
@@ -1058,6 +1070,10 @@ void TfrmMain::setPageBySystem(QWidget *page)
 
 bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == edtSearch && event->type() == QEvent::MouseButtonPress) {
+        edtSearchClick();
+        return QMainWindow::eventFilter(watched, event);
+    }
     if (watched == PageControl1->tabBar() && event->type() == QEvent::MouseButtonPress) {
         auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::LeftButton) {
@@ -1081,6 +1097,21 @@ void TfrmMain::ShowChart()
 
 void TfrmMain::ShowBirthday(double instant)
 {
-    // The birth controls belong to the details page.
-    Q_UNUSED(instant);
+    if (InfoPage)
+        InfoPage->ShowBirthday(instant);
+}
+
+void TfrmMain::edtSearchChange(const QString &text)
+{
+    SearchMembers(m_store.tblGrid, text);
+}
+
+void TfrmMain::edtSearchClick()
+{
+    ::edtSearchClick(ShowSearch, this);
+}
+
+void TfrmMain::actEncryptExecute()
+{
+    ::actEncryptExecute(m_store, m_dialogs, this);
 }

@@ -21,6 +21,7 @@ class QLineEdit;
 class QMenu;
 class QSplitter;
 class QTabWidget;
+class TInfoPage;
 class QTableView;
 class QToolBar;
 class QToolButton;
@@ -103,6 +104,12 @@ public:
     void ShowChart();
     // Fills the birth controls of the details page.
     void ShowBirthday(double instant);
+    // The search box: the member list goes to the first match of the text;
+    // a click shows the search hint while ShowSearch is on.
+    void edtSearchChange(const QString &text);
+    void edtSearchClick();
+    // "更改密码(&C)": the protection of the open database.
+    void actEncryptExecute();
 
     // Runs a command on the error path: a KeloError is shown in the error
     // box and the program goes on.
@@ -116,6 +123,7 @@ public:
     QTabWidget *PageControl1 = nullptr;
     QWidget *tsList = nullptr;
     QWidget *tsInfo = nullptr;
+    TInfoPage *InfoPage = nullptr;     // the details page's controls, inside tsInfo
     QWidget *tsMing = nullptr;
     QTableView *DBGridEh1 = nullptr;
     QLabel *StatusPanel = nullptr;

@@ -366,9 +366,16 @@ void TInfoPage::connectCursor()
     connect(&m_grid, &UsersCursor::stateChanged, this, &TInfoPage::onStateChanged);
     connect(&m_grid, &UsersCursor::bufferChanged, this, [this] {
         // Fields written by others (a new member's defaults) are shown; the
-        // page's own writes are already on screen.
-        if (!m_writing)
-            showFields();
+        // page's own writes are already on screen. A birth written into the
+        // record that way is shown in the birth controls too, so that the
+        // save stores it rather than what the controls held before.
+        if (m_writing)
+            return;
+        showFields();
+        const double birthday = m_grid.Current().Birthday;
+        if (birthday != m_seenBirthday)
+            ShowBirthday(birthday);
+        m_seenBirthday = birthday;
     });
 }
 
@@ -379,6 +386,7 @@ void TInfoPage::onStateChanged()
         // A new record never shows the previous member's birth.
         showFields();
         ShowBirthday(KeloDateTime(QDateTime::currentDateTime()));
+        m_seenBirthday = m_grid.Current().Birthday;
     } else if (!m_grid.Editing() && !m_grid.ControlsDisabled()) {
         // After a save or a cancel the page shows the record as stored, its
         // birth in the Gregorian calendar. Within a batch move the cursor
@@ -490,6 +498,7 @@ void TInfoPage::tblGridAfterScroll()
     const UsersRecord &r = m_grid.Current();
     showCities(JingWei::ListCities(cbProvince->currentText()), r.City);
     ShowBirthday(r.Birthday);
+    m_seenBirthday = r.Birthday;
 }
 
 void TInfoPage::BirthdayChange()

@@ -118,4 +118,7 @@ private:
     int m_writing = 0;                 // the page writes the edit buffer itself
     int m_zipHandlerOff = 0;           // edtZipChange switched off
     bool m_wasInserting = false;
+    // Birthday of the record as last seen, to tell when code other than
+    // this page writes a new birth into the edit buffer.
+    double m_seenBirthday = 0;
 };

@@ -445,6 +445,21 @@ private slots:
         QCOMPARE(store->ReadRecord(grid().CurrentID()).Birthday, instantOf(1966, 6, 6, 6, 6));
     }
 
+    void birthWrittenIntoTheRecordIsShownAndStored()
+    {
+        // Code that fills a new record's birth (an import, a copy) gets it
+        // stored, not the time the record was begun at.
+        grid().Append();
+        grid().SetFieldValue(UsersField::ParentID, 3);
+        grid().SetFieldValue(UsersField::Name, QStringLiteral("钱八"));
+        grid().SetFieldValue(UsersField::Birthday, instantOf(1950, 10, 1, 12, 0));
+        QCOMPARE(birthShown(), QStringList({"公历", "1950", "10", "1", "12", "0", ""}));
+        grid().SetFieldValue(UsersField::Tel, QStringLiteral("1"));   // other fields leave it alone
+        QCOMPARE(page->cbYear->currentText(), QStringLiteral("1950"));
+        QVERIFY(save());
+        QCOMPARE(store->ReadRecord(grid().CurrentID()).Birthday, instantOf(1950, 10, 1, 12, 0));
+    }
+
     void postalCodeFillsProvinceAndCity_data()
     {
         QTest::addColumn<QString>("typed");
