@@ -23,8 +23,6 @@ const char *LunarDayName(int day) { return Entry(kLunarDayNames, day); }
 const char *DigitName(int digit) { return Entry(kDigitNames, digit); }
 const char *NayinName(int index) { return Entry(kNayinNames, index); }
 
-TextCell &TextCell::Put(const char *text) { return Put(text, size_); }
-
 TextCell &TextCell::Put(const char *text, int count) {
     if (full_ || size_ <= 0) return *this;
     // Locals: stores through char* would otherwise reload the members.

@@ -106,7 +106,19 @@ public:
     TextCell(char *cell, int size) : cell_(cell), size_(size) {
         if (size_ > 0) cell_[0] = '\0';
     }
-    TextCell &Put(const char *text);
+    TextCell &Put(const char *text) {
+        // Most texts are one double-byte character (a stem, a branch, a
+        // digit): written here, without the walk.
+        if (!full_ && length_ + 2 < size_ && GbkCharLength(static_cast<unsigned char>(text[0])) == 2 &&
+            text[1] != '\0' && text[2] == '\0') {
+            cell_[length_] = text[0];
+            cell_[length_ + 1] = text[1];
+            length_ += 2;
+            cell_[length_] = '\0';
+            return *this;
+        }
+        return Put(text, size_);
+    }
     // Appends at most `count` bytes of `text` (stopping at a NUL).
     TextCell &Put(const char *text, int count);
     int Length() const { return length_; }

@@ -20,6 +20,22 @@ namespace {
 constexpr int kRowSlots = TKvrDouShu::kSlots;
 static_assert(kRowSlots == 27);
 
+// DisplayClass of every item code, looked up rather than worked out for each
+// star shown.
+struct DisplayClassTable {
+    int32_t byCode[kItemCount];
+};
+constexpr DisplayClassTable MakeDisplayClasses() {
+    DisplayClassTable table{};
+    for (int c = 0; c < kItemCount; ++c) table.byCode[c] = DisplayClass(c);
+    return table;
+}
+constexpr DisplayClassTable kDisplayClasses = MakeDisplayClasses();
+
+int32_t DisplayClassOf(int32_t item) {
+    return item >= 0 && item < kItemCount ? kDisplayClasses.byCode[item] : DisplayClass(item);
+}
+
 char *Slot(char *record, int slot) { return record + STAR_SLOT_SIZE * slot; }
 
 // Text of a palace slot; whole characters only, never past its 8 bytes.
@@ -104,7 +120,7 @@ void RenderPalaceStars(const int32_t (&row)[27], const int32_t (&attributes)[27]
             continue;
         }
         const int k = entry - shift;
-        PutSlotEntry(record, STAR_SLOT_STAR + k, ItemEntry(item), DisplayClass(item));
+        PutSlotEntry(record, STAR_SLOT_STAR + k, ItemEntry(item), DisplayClassOf(item));
         PutSlotEntry(record, STAR_SLOT_BRIGHTNESS + k, BrightnessEntry(attributes[at]), STAR_CODE_BRIGHTNESS);
         ++lines;
         ++at;
