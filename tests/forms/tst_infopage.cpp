@@ -526,6 +526,22 @@ private slots:
         QCOMPARE(store->ReadRecord(zhang).City, QStringLiteral("无名"));
     }
 
+    void cityLongerThanItsField()
+    {
+        // 阿鲁科尔沁旗 takes 12 bytes, City holds 10: the code is still found
+        // by the whole name, and the field keeps what fits.
+        pick(page->cbProvince, QStringLiteral("内蒙古"));
+        pick(page->cbCity, QStringLiteral("阿鲁科尔沁旗"));
+        QCOMPARE(grid().Current().Zip, QStringLiteral("025550"));
+        QCOMPARE(grid().Current().City, QStringLiteral("阿鲁科尔沁"));
+        grid().Cancel();
+        typeInto(page->edtZip, QStringLiteral("025550"));
+        QCOMPARE(grid().Current().Province, QStringLiteral("内蒙古"));
+        QCOMPARE(grid().Current().City, QStringLiteral("阿鲁科尔沁"));
+        QVERIFY(save());
+        QCOMPARE(store->ReadRecord(zhang).City, QStringLiteral("阿鲁科尔沁"));
+    }
+
     void storeMayGoBeforeThePage()
     {
         // As in a window whose store member goes before its child widgets.
