@@ -184,6 +184,22 @@ private slots:
         QCOMPARE(shown, 1);
     }
 
+    // With KELO_SCREENSHOT_INFO set, the details page of a member is saved
+    // there as a picture; otherwise this does nothing.
+    void screenshot()
+    {
+        const QString target = qEnvironmentVariable("KELO_SCREENSHOT_INFO");
+        if (target.isEmpty())
+            QSKIP("KELO_SCREENSHOT_INFO not set");
+        Fixture f;
+        TfrmMain &w = *f.h.window;
+        w.resize(1000, 640);
+        f.h.clickNode(f.zhang);
+        w.PageControl1->setCurrentWidget(w.tsInfo);
+        QTest::qWait(50);
+        QVERIFY(w.grab().save(target));
+    }
+
     void passwordCommand()
     {
         Fixture f;
