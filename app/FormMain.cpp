@@ -1,6 +1,7 @@
 #include "FormMain.h"
 
 #include "ChgPwdFrm.h"
+#include "DBStarFrm.h"
 #include "Dialogs.h"
 #include "FileAssociation.h"
 #include "GroupTreeModel.h"
@@ -129,8 +130,10 @@ TfrmMain::TfrmMain(Dialogs &dialogs, const StartUp &startUp, QWidget *parent)
     // 4.
     if (m_startUp.registerFileType)
         RegisterFileType(m_startUp.programPath);
-    // 5. and 6., the printer's orientation and the chart drawer, belong to
-    // the chart presentation.
+    // 5. Charts are printed across the page.
+    tsMing->Printing.SetLandscapeWhenPrinterExists();
+    // 6. The chart drawer TKeloDraw was made with the chart page and lives
+    // as long as the window.
     aclMainUpdate();
 }
 
@@ -182,10 +185,6 @@ void TfrmMain::buildActions()
     actViewTree->setChecked(true);
     actViewTools->setChecked(true);
 
-    // Commands of the chart presentation join later.
-    for (QAction *a : {actGifExport, N31, actPrint})
-        a->setEnabled(false);
-
     actNewMember->setIcon(MakeIcon(KeloIcon::NewMember));
     actDel->setIcon(MakeIcon(KeloIcon::Delete));
     actGifExport->setIcon(MakeIcon(KeloIcon::Picture));
@@ -215,6 +214,9 @@ void TfrmMain::buildActions()
     on(miSaveAndAdd, &TfrmMain::miSaveAndAddClick);
     on(miSave, &TfrmMain::miSaveClick);
     on(miCancel, &TfrmMain::miCancelClick);
+    on(actPrint, &TfrmMain::actPrintExecute);
+    on(N31, &TfrmMain::N31Click);
+    on(actGifExport, &TfrmMain::actGifExportExecute);
     const QString site = QStringLiteral(KELO_WEBSITE);
     for (QAction *a : {miJiaocheng, actJiaocheng, W1})
         connect(a, &QAction::triggered, this, [this, site] { guarded([&] { OpenWebPage(site); }); });
@@ -343,8 +345,13 @@ void TfrmMain::buildClient()
     tsList->setObjectName(QStringLiteral("tsList"));
     tsInfo = new QWidget;
     tsInfo->setObjectName(QStringLiteral("tsInfo"));
-    tsMing = new QWidget;
+    // The chart page: the picture imgDisk, its clicks and the hint after a
+    // chart; it reports through the window's dialogs, and the hint's button
+    // runs the window's tutorial command.
+    tsMing = new ChartPage;
     tsMing->setObjectName(QStringLiteral("tsMing"));
+    tsMing->setDialogs(&m_dialogs);
+    tsMing->setTutorialAction(actJiaocheng);
     PageControl1->addTab(tsList, QStringLiteral("列表"));
     PageControl1->addTab(tsInfo, QStringLiteral("资料"));
     PageControl1->addTab(tsMing, QStringLiteral("命盘"));
@@ -580,11 +587,36 @@ void TfrmMain::FormShow()
             QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
             return;
         }
-        // 11. The explanation table "00.dll" is opened by the chart view.
+        // 11. Without the explanations the records are still usable: the
+        // error is shown, and the list and the tree are still filtered, so
+        // that private members stay hidden.
+        const bool starsOpen = OpenStarTable();
         // 12.
         ApplyGridFilter();
         ApplyTreeFilter();
+        if (!starsOpen)
+            m_dialogs.error(ErrorBoxText(TfrmDBStar::kNoDatabase));
     });
+}
+
+void TfrmMain::setExplanationWindow(TfrmDBStar *window)
+{
+    m_frmDBStar = window;
+    tsMing->setExplanationWindow(window);
+}
+
+bool TfrmMain::OpenStarTable()
+{
+    if (!m_frmDBStar) {
+        m_ownDBStar = std::make_unique<TfrmDBStar>();
+        setExplanationWindow(m_ownDBStar.get());
+    }
+    if (m_frmDBStar->tblStar.IsOpen())
+        return true;
+    const QString beside = QDir(m_startUp.programDir).filePath(QStringLiteral("00.dll"));
+    if (!m_startUp.programDir.isEmpty() && QFileInfo::exists(beside))
+        return m_frmDBStar->OpenStarTable(beside);
+    return m_frmDBStar->OpenStarTable(StarTable::DefaultPath());
 }
 
 void TfrmMain::closeEvent(QCloseEvent *event)
@@ -625,7 +657,7 @@ void TfrmMain::LoadSettings()
         } else if (name == QLatin1String("ShowSearch")) {
             ShowSearch = v.ShowSearch;
         } else if (name == QLatin1String("ShowTutorial")) {
-            ShowTutorial = v.ShowTutorial;
+            tsMing->ShowTutorial = v.ShowTutorial;
         }
     };
     const SettingsValues defaults = SettingsValues::Defaults();
@@ -645,7 +677,7 @@ void TfrmMain::SaveSettings()
     v.DBFileName = m_store.FileName();
     v.TreeWidth = treeWidth();
     v.ShowSearch = ShowSearch;
-    v.ShowTutorial = ShowTutorial;
+    v.ShowTutorial = tsMing->ShowTutorial;
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("qarn"),
                        QStringLiteral("kelo"));
     ::SaveSettings(settings, v);
@@ -1087,13 +1119,26 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
+std::optional<ChartSubject> TfrmMain::CurrentSubject() const
+{
+    if (!m_store.tblGrid.Active() || m_store.tblGrid.RecordCount() < 1)
+        return std::nullopt;
+    const UsersRecord &r = m_store.tblGrid.Current();
+    return ChartSubject{r.Birthday, r.Sex, r.Name};
+}
+
 void TfrmMain::ShowChart()
 {
-    // The chart page is drawn by the chart presentation; until it is there
-    // the page stays empty.
-    if (!m_store.tblGrid.Active() || m_store.tblGrid.RecordCount() < 1)
-        return;
+    // With no current record the picture keeps what it showed.
+    if (const auto subject = CurrentSubject())
+        tsMing->ShowChart(subject->Birthday, subject->Sex, subject->Name);
 }
+
+void TfrmMain::actPrintExecute() { tsMing->Printing.actPrintExecute(CurrentSubject()); }
+
+void TfrmMain::N31Click() { tsMing->Printing.N31Click(); }
+
+void TfrmMain::actGifExportExecute() { tsMing->Printing.actGifExportExecute(); }
 
 void TfrmMain::ShowBirthday(double instant)
 {

@@ -3,13 +3,17 @@
 // the group tree DBTreeView1 beside PageControl1 (list, details, chart) and
 // the status bar with the open file. It holds the window's controls and hands
 // the commands to the records store (RecordStore with its cursors tblTree
-// and tblGrid) and, later, to the chart presentation.
+// and tblGrid) and to the chart presentation (the chart page tsMing with its
+// printing and picture export, the explanation window TfrmDBStar).
 
+#include "ChartPage.h"
 #include "RecordStore.h"
 #include "Settings.h"
 
 #include <QMainWindow>
 #include <QPointer>
+#include <memory>
+#include <optional>
 
 class Dialogs;
 class GroupTreeModel;
@@ -25,6 +29,7 @@ class TInfoPage;
 class QTableView;
 class QToolBar;
 class QToolButton;
+class TfrmDBStar;
 
 class TfrmMain : public QMainWindow {
     Q_OBJECT
@@ -50,7 +55,17 @@ public:
     const SettingsValues &settingsRead() const { return m_settingsRead; }
     QString StartDBFile() const { return m_startDBFile; }
     bool ShowSearch = true;
-    bool ShowTutorial = true;
+    // The hint after a chart is the chart page's flag (tsMing->ShowTutorial),
+    // read from and saved to the settings here.
+
+    // The explanation window made by the program entry beside this window.
+    // Without one, the window makes its own when it is shown.
+    void setExplanationWindow(TfrmDBStar *window);
+    TfrmDBStar *explanationWindow() const { return m_frmDBStar; }
+    // Step 11 of the start-up: the star table "00.dll" from the program's
+    // folder, or from the installation's data folders. False when it cannot
+    // be opened.
+    bool OpenStarTable();
 
     // Where the sample database is kept: the program's folder, or the user's
     // data folder when the program's folder cannot be written.
@@ -102,6 +117,13 @@ public:
     bool requestPage(int index);
     // The chart of the current member on the chart page.
     void ShowChart();
+    // The current member of tblGrid as the chart is made for it; nothing
+    // when the list holds no record.
+    std::optional<ChartSubject> CurrentSubject() const;
+    // Printing and picture export, handed to the chart page.
+    void actPrintExecute();
+    void N31Click();
+    void actGifExportExecute();
     // Fills the birth controls of the details page.
     void ShowBirthday(double instant);
     // The search box: the member list goes to the first match of the text;
@@ -124,7 +146,7 @@ public:
     QWidget *tsList = nullptr;
     QWidget *tsInfo = nullptr;
     TInfoPage *InfoPage = nullptr;     // the details page's controls, inside tsInfo
-    QWidget *tsMing = nullptr;
+    ChartPage *tsMing = nullptr;       // the chart page with the picture imgDisk
     QTableView *DBGridEh1 = nullptr;
     QLabel *StatusPanel = nullptr;
     QMenu *pmTree = nullptr;
@@ -161,6 +183,8 @@ private:
 
     Dialogs &m_dialogs;
     StartUp m_startUp;
+    TfrmDBStar *m_frmDBStar = nullptr;
+    std::unique_ptr<TfrmDBStar> m_ownDBStar;
     RecordStore m_store;
     GroupTreeModel *m_treeModel = nullptr;
     MemberListModel *m_listModel = nullptr;

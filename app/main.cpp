@@ -1,6 +1,7 @@
-// The program kelo: the application titled "Kelo", the main window TfrmMain
-// and the message loop.
+// The program kelo: the application titled "Kelo", the main window TfrmMain,
+// the explanation window TfrmDBStar beside it, and the message loop.
 
+#include "DBStarFrm.h"
 #include "FormMain.h"
 #include "KeloApplication.h"
 #include "QtDialogs.h"
@@ -17,6 +18,10 @@ int main(int argc, char *argv[])
     startUp.programPath = QCoreApplication::applicationFilePath();
     TfrmMain window(dialogs, startUp);
     dialogs.setOwner(&window);
+    // Made once and reused for every click on the chart; showing the main
+    // window opens its star table.
+    TfrmDBStar frmDBStar;
+    window.setExplanationWindow(&frmDBStar);
     window.show();
     if (window.startFailed())
         return 1;

@@ -1,8 +1,12 @@
 #pragma once
 // The real main window on real kvr files in a temporary program folder, with
 // settings and data folders in Qt's test locations and every dialog answered
-// by ScriptedDialogs.
+// by ScriptedDialogs. The program folder holds the explanation database
+// "00.dll" as an installation does; the chart page's modal windows and the
+// print and picture dialogs are answered by the harness too.
 
+#include "ChartPage.h"
+#include "DBStarFrm.h"
 #include "DialogsScripted.h"
 #include "FormMain.h"
 #include "GroupTreeModel.h"
@@ -12,13 +16,25 @@
 #include "UsersCursor.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDropEvent>
+#include <QFile>
 #include <QMimeData>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
+
+// The explanation database of this build (made in <build>/app beside kelo).
+inline QString BuiltStarDatabase()
+{
+#ifdef KELO_STAR_DB
+    return QStringLiteral(KELO_STAR_DB);
+#else
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/../../app/00.dll");
+#endif
+}
 
 inline void UseTestLocations()
 {
@@ -42,6 +58,17 @@ struct Harness {
     QTemporaryDir programDir;
     ScriptedDialogs dialogs;
     std::unique_ptr<TfrmMain> window;
+    // Object names of the modal windows the chart page ran ("frmShowTutorial",
+    // "frmDBStar"), in order, and what the explanation window showed then.
+    QStringList modals;
+    QStringList explanations;
+    // Called with each modal window before it "closes"; may tick boxes.
+    std::function<void(QDialog &)> answerModal;
+    // The print dialog: cancelled unless a test sets it.
+    std::function<bool(QPrinter &)> printDialog;
+    // The picture dialog: the name chosen, empty for cancel.
+    QString pictureName;
+    bool withStarTable = true;
 
     QString path(const QString &name) const { return programDir.filePath(name); }
 
@@ -52,7 +79,21 @@ struct Harness {
         s.programDir = programDir.path();
         s.programPath = programDir.filePath(QStringLiteral("kelo"));
         s.registerFileType = false;
+        if (withStarTable && !QFile::exists(path(QStringLiteral("00.dll"))))
+            QFile::copy(BuiltStarDatabase(), path(QStringLiteral("00.dll")));
         window = std::make_unique<TfrmMain>(dialogs, s);
+        ChartPage &page = *window->tsMing;
+        page.ExecModal = [this](QDialog &d) {
+            modals << d.objectName();
+            if (auto *star = qobject_cast<TfrmDBStar *>(&d))
+                explanations << star->shownText();
+            if (answerModal)
+                answerModal(d);
+            return int(QDialog::Accepted);
+        };
+        page.Printing.PrintDialog = [this](QPrinter &p) { return printDialog ? printDialog(p) : false; };
+        page.Printing.PrinterSetupDialog = [this](QPrinter &) { modals << QStringLiteral("printerSetup"); };
+        page.Printing.SavePictureDialog = [this] { return pictureName; };
         window->show();
         return *window;
     }

@@ -38,7 +38,7 @@ private slots:
         QCOMPARE(w.treeWidth(), 185);
         QVERIFY(!w.miDisplayPrivacy->isChecked());
         QVERIFY(w.ShowSearch);
-        QVERIFY(w.ShowTutorial);
+        QVERIFY(w.tsMing->ShowTutorial);
         QCOMPARE(w.PageControl1->currentWidget(), w.tsList);
         QCOMPARE(w.windowTitle(), QStringLiteral("Kelo 5.3"));
         QCOMPARE(w.size(), QSize(1200, 800));
@@ -143,7 +143,7 @@ private slots:
         QCOMPARE(w.treeWidth(), restApplied ? 250 : 185);
         QCOMPARE(w.tbMain->isVisible(), !restApplied);
         QCOMPARE(w.ShowSearch, !restApplied);
-        QCOMPARE(w.ShowTutorial, !restApplied);
+        QCOMPARE(w.tsMing->ShowTutorial, !restApplied);
     }
 
     void hiddenTreeStaysHiddenWithItsWidth()
