@@ -167,8 +167,10 @@ void TKvrDouShu::CastFromCalendar() {
     in_.day = Wrap(lunarDay, 30);
     in_.hour = Wrap(hour, 12);
 
-    std::memset(palaces, 0, sizeof palaces);
-    std::memset(attributes, 0, sizeof attributes);
+    // The attribute table follows the palace table: one clear for both.
+    static_assert(sizeof palaces == sizeof attributes);
+    std::memset(static_cast<void *>(palaces), 0,
+                reinterpret_cast<char *>(attributes + kRows) - reinterpret_cast<char *>(palaces));
     std::memset(placedIn_, 0, sizeof placedIn_);
 
     // The order fixes the slot order of every palace row.
