@@ -87,17 +87,12 @@ constexpr int kJiangQianStart[4] = {Mao, Zi, You, Wu};
 // Start of the 长生 stages by bureau 2..6 (水 申, 木 亥, 金 巳, 土 申, 火 寅).
 constexpr int kStageStart[5] = {Shen, Hai, Si, Shen, Yin};
 
-// Twelve consecutive codes, one per palace from `start` on, into one slot.
+// Twelve consecutive codes, one per palace from `start` (1..12) on, into one
+// slot.
 void PlaceCycle(int (&palaces)[TKvrDouShu::kRows][TKvrDouShu::kSlots], int firstCode, int start,
                 bool forward, int slot) {
-    int c = firstCode;
-    if (forward) {
-        for (int p = start; p <= 12; ++p) palaces[p][slot] = c++;
-        for (int p = 1; p < start; ++p) palaces[p][slot] = c++;
-    } else {
-        for (int p = start; p >= 1; --p) palaces[p][slot] = c++;
-        for (int p = 12; p > start; --p) palaces[p][slot] = c++;
-    }
+    const int8_t *order = kCountingOrder.in[forward][start];
+    for (int i = 0; i < 12; ++i) palaces[order[i]][slot] = firstCode + i;
 }
 
 }  // namespace
