@@ -77,15 +77,21 @@ constexpr int ZiWeiPalace(int day, int bureau) {
 // 天府 mirrors 紫微 across the 寅-申 axis.
 constexpr int TianFuPalace(int ziWeiPalace) { return Wrap(6 - ziWeiPalace, 12); }
 
-// Laid out backward from 紫微, one palace per entry.
-constexpr int kZiWeiGroup[9] = {
-    code::ZiWei, code::TianJi, code::None, code::TaiYang, code::WuQu,
-    code::TianTong, code::None, code::None, code::LianZhen,
+// A star of a main-star group and the palace it takes, counted from the
+// group's leader (the leader itself counted 1).
+struct GroupStar {
+    int code;
+    int n;
 };
-// Laid out forward from 天府, one palace per entry.
-constexpr int kTianFuGroup[11] = {
-    code::TianFu, code::TaiYin, code::TanLang, code::JuMen, code::TianXiang,
-    code::TianLiang, code::QiSha, code::None, code::None, code::None, code::PoJun,
+// Counted backward from 紫微.
+constexpr GroupStar kZiWeiGroup[6] = {
+    {code::ZiWei, 1}, {code::TianJi, 2},   {code::TaiYang, 4},
+    {code::WuQu, 5},  {code::TianTong, 6}, {code::LianZhen, 9},
+};
+// Counted forward from 天府.
+constexpr GroupStar kTianFuGroup[8] = {
+    {code::TianFu, 1},    {code::TaiYin, 2},    {code::TanLang, 3}, {code::JuMen, 4},
+    {code::TianXiang, 5}, {code::TianLiang, 6}, {code::QiSha, 7},   {code::PoJun, 11},
 };
 
 // Brightness of stars 36..63 by palace.
@@ -276,9 +282,10 @@ void TKvrDouShu::ComputeBureau() {
 
 void TKvrDouShu::PlaceZiWeiAndTianFu() {
     const int ziWei = ZiWeiPalace(in_.day, bureau);
-    for (int i = 0, p = ziWei; i < 9; ++i, p = p == 1 ? 12 : p - 1) Place(kZiWeiGroup[i], p);
-    const int tianFu = TianFuPalace(ziWei);
-    for (int i = 0, p = tianFu; i < 11; ++i, p = p == 12 ? 1 : p + 1) Place(kTianFuGroup[i], p);
+    const int8_t *fromZiWei = kCountingOrder.in[kBackward][ziWei];
+    for (const GroupStar &star : kZiWeiGroup) Place(star.code, fromZiWei[star.n - 1]);
+    const int8_t *fromTianFu = kCountingOrder.in[kForward][TianFuPalace(ziWei)];
+    for (const GroupStar &star : kTianFuGroup) Place(star.code, fromTianFu[star.n - 1]);
 }
 
 // Placed after the transformations, so 身 never stands before a transformed
