@@ -545,14 +545,22 @@ int TfrmMain::currentTreeType() const
 // ---------------------------------------------------------------------------
 // Start-up (FormShow) and closing (FormClose)
 
+QString TfrmMain::InstalledDataDir(const QString &programDir)
+{
+    return QDir::cleanPath(QDir(programDir).filePath(QStringLiteral(KELO_DATA_FROM_BIN)));
+}
+
 QString TfrmMain::SamplePath(const QString &programDir)
 {
     const QString inProgramDir = QDir(programDir).filePath(QStringLiteral("Sample.kvr"));
     if (QFileInfo::exists(inProgramDir))
         return inProgramDir;
-    // An installed program's folder is not the user's to write.
+    // An installed program's folder is not the user's to write, even when
+    // the file system would let them (root): the explanations installed
+    // beside it in the data folder tell an installation.
+    const bool installed = QFileInfo::exists(QDir(InstalledDataDir(programDir)).filePath(QStringLiteral("00.dll")));
     QTemporaryFile probe(QDir(programDir).filePath(QStringLiteral("kelo-XXXXXX")));
-    if (probe.open())
+    if (!installed && probe.open())
         return inProgramDir;
     const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QDir().mkpath(dataDir);
@@ -613,9 +621,15 @@ bool TfrmMain::OpenStarTable()
     }
     if (m_frmDBStar->tblStar.IsOpen())
         return true;
-    const QString beside = QDir(m_startUp.programDir).filePath(QStringLiteral("00.dll"));
-    if (!m_startUp.programDir.isEmpty() && QFileInfo::exists(beside))
-        return m_frmDBStar->OpenStarTable(beside);
+    // Beside the program, then in the installation's data folder, then in
+    // the desktop's data folders.
+    if (!m_startUp.programDir.isEmpty()) {
+        for (const QString &dir : {m_startUp.programDir, InstalledDataDir(m_startUp.programDir)}) {
+            const QString file = QDir(dir).filePath(QStringLiteral("00.dll"));
+            if (QFileInfo::exists(file))
+                return m_frmDBStar->OpenStarTable(file);
+        }
+    }
     return m_frmDBStar->OpenStarTable(StarTable::DefaultPath());
 }
 

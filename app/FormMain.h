@@ -69,7 +69,11 @@ public:
 
     // Where the sample database is kept: the program's folder, or the user's
     // data folder when the program's folder cannot be written.
+    // An installed program counts as such when its data folder (beside its
+    // own folder, bin/../share/qarn/kelo) holds "00.dll".
     static QString SamplePath(const QString &programDir);
+    // The installation's data folder seen from the program's folder.
+    static QString InstalledDataDir(const QString &programDir);
 
     // --- records (the window's side of the store's operations)
     bool NewDatabase(const QString &fileName);

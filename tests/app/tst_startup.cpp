@@ -4,6 +4,7 @@
 #include "FileAssociation.h"
 #include "Settings.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QMenuBar>
@@ -343,6 +344,39 @@ private slots:
         // A writable program folder keeps the sample beside the program.
         QTemporaryDir dir;
         QCOMPARE(TfrmMain::SamplePath(dir.path()), dir.filePath("Sample.kvr"));
+    }
+
+    void installedProgramKeepsTheSampleInTheDataFolderAndFindsItsExplanations()
+    {
+        // prefix/bin/kelo with prefix/share/qarn/kelo/00.dll, as installed.
+        QTemporaryDir prefix;
+        const QString bin = prefix.filePath("bin");
+        const QString data = TfrmMain::InstalledDataDir(bin);
+        QCOMPARE(data, prefix.filePath("share/qarn/kelo"));
+        QVERIFY(QDir().mkpath(bin) && QDir().mkpath(data));
+        QVERIFY(QFile::copy(BuiltStarDatabase(), data + "/00.dll"));
+        const QString sample = TfrmMain::SamplePath(bin);
+        QCOMPARE(QFileInfo(sample).absolutePath(),
+                 QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+
+        ScriptedDialogs dialogs;
+        TfrmMain::StartUp s;
+        s.programDir = bin;
+        s.programPath = bin + "/kelo";
+        s.registerFileType = false;
+        QFile::remove(sample);
+        {
+            TfrmMain w(dialogs, s);
+            w.show();
+            QVERIFY(!w.startFailed());
+            QCOMPARE(w.store().FileName(), sample);
+            QVERIFY(w.explanationWindow());
+            QCOMPARE(w.explanationWindow()->tblStar.FileName(), data + "/00.dll");
+            w.close();
+        }
+        QVERIFY(dialogs.calls.isEmpty());
+        QVERIFY(!QFile::exists(bin + "/Sample.kvr"));
+        QFile::remove(sample);
     }
 };
 
