@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -14,6 +15,7 @@
 #include "BaZi.h"
 #include "Calendar.h"
 #include "CivilDate.h"
+#include "DouShu.h"
 
 namespace {
 
@@ -170,6 +172,71 @@ TEST(BaZiDirection, FollowsTheLiChunYearNotTheLunarYear) {
         const bool forward = chart.direction == 1;
         EXPECT_EQ(forward, sex != 0) << "sex " << int(sex);
         EXPECT_NE(forward, natalForward) << "sex " << int(sex);
+    }
+}
+
+// Name of the first public field in which the two charts differ, empty when
+// every field (calendar and chart) and every luck pillar agree.
+std::string FirstDifference(const TKvrBaZi &a, const TKvrBaZi &b) {
+    if (a.yearStem != b.yearStem) return "yearStem";
+    if (a.yearBranch != b.yearBranch) return "yearBranch";
+    if (a.lunarDate.year != b.lunarDate.year || a.lunarDate.month != b.lunarDate.month ||
+        a.lunarDate.day != b.lunarDate.day)
+        return "lunarDate";
+    if (a.birth != b.birth) return "birth";
+    if (a.yearCycle != b.yearCycle) return "yearCycle";
+    if (a.placementMonth != b.placementMonth) return "placementMonth";
+    if (a.lunarDay != b.lunarDay) return "lunarDay";
+    if (a.hour != b.hour) return "hour";
+    if (a.lunarYear != b.lunarYear) return "lunarYear";
+    if (a.yearStemCode != b.yearStemCode) return "yearStemCode";
+    if (a.yearBranchCode != b.yearBranchCode) return "yearBranchCode";
+    if (a.openingTerm != b.openingTerm) return "openingTerm";
+    if (a.middleTerm != b.middleTerm) return "middleTerm";
+    if (std::memcmp(a.yearPillar, b.yearPillar, sizeof a.yearPillar) != 0) return "yearPillar";
+    if (std::memcmp(a.monthPillar, b.monthPillar, sizeof a.monthPillar) != 0) return "monthPillar";
+    if (std::memcmp(a.dayPillar, b.dayPillar, sizeof a.dayPillar) != 0) return "dayPillar";
+    if (std::memcmp(a.hourPillar, b.hourPillar, sizeof a.hourPillar) != 0) return "hourPillar";
+    if (a.direction != b.direction) return "direction";
+    if (std::memcmp(a.stems, b.stems, sizeof a.stems) != 0) return "stems";
+    if (std::memcmp(a.branches, b.branches, sizeof a.branches) != 0) return "branches";
+    if (std::memcmp(a.hiddenStems, b.hiddenStems, sizeof a.hiddenStems) != 0) return "hiddenStems";
+    if (std::memcmp(a.tenGods, b.tenGods, sizeof a.tenGods) != 0) return "tenGods";
+    if (std::memcmp(a.spiritStars, b.spiritStars, sizeof a.spiritStars) != 0) return "spiritStars";
+    if (a.luckOffset != b.luckOffset) return "luckOffset";
+    if (a.startAge != b.startAge) return "startAge";
+    if (a.sex != b.sex) return "sex";
+    for (int i = 0; i < 8; ++i)
+        if (a.LuckPillar(i).stem != b.LuckPillar(i).stem || a.LuckPillar(i).branch != b.LuckPillar(i).branch)
+            return "luck pillar " + std::to_string(i);
+    return "";
+}
+
+// The constructor from a computed calendar and a sex gives the record of the
+// default constructor followed by SetBirth, SetSex and Compute, whether the
+// calendar comes from a plain base or from the natal chart of the birth.
+TEST(BaZiChart, ConstructedFromACalendarAsSetAndCompute) {
+    struct Case {
+        const char *what;
+        double birth;
+        uint8_t male;
+    };
+    const Case cases[] = {
+        {"1984 立春 minute, the year turning", Instant(1984, 2, 4, 23, 19), 1},
+        {"23:30, the next day's 子 hour", Instant(1984, 2, 1, 23, 30), 0},
+        {"seconds after 立春", Instant(2000, 2, 4, 20, 40) + 25 / 86400.0, 1},
+        {"after 立春, before the lunar new year", Instant(1994, 2, 6, 12, 0), 0},
+        {"3 January, backward to December", Instant(2001, 1, 3, 6, 0), 0},
+        {"first day of the span", Instant(1902, 1, 1, 0, 0), 1},
+        {"last minute of the span", Instant(2050, 12, 31, 23, 59), 0},
+    };
+    for (const Case &c : cases) {
+        const TKvrBaZi stepwise = Cast(c.birth, c.male);
+        const TKvrBaZi fromBase(TKvrBase(c.birth), c.male);
+        EXPECT_EQ(FirstDifference(fromBase, stepwise), "") << c.what << ", from the calendar";
+        const TKvrDouShu natal(c.birth, c.male);
+        const TKvrBaZi fromNatal(natal, c.male);
+        EXPECT_EQ(FirstDifference(fromNatal, stepwise), "") << c.what << ", from the natal chart";
     }
 }
 

@@ -776,6 +776,73 @@ TEST(DouShuBirths, RepeatedCastStartsFromClearedTables) {
     EXPECT_TRUE(SameChart(c, *CastBirth(Instant(1999, 9, 9, 9, 9), false)));
 }
 
+// Name of the first public field in which the two charts differ, empty when
+// every field (calendar and chart) agrees.
+std::string FirstDifference(const TKvrDouShu &a, const TKvrDouShu &b) {
+    if (a.yearStem != b.yearStem) return "yearStem";
+    if (a.yearBranch != b.yearBranch) return "yearBranch";
+    if (a.lunarDate.year != b.lunarDate.year || a.lunarDate.month != b.lunarDate.month ||
+        a.lunarDate.day != b.lunarDate.day)
+        return "lunarDate";
+    if (a.birth != b.birth) return "birth";
+    if (a.yearCycle != b.yearCycle) return "yearCycle";
+    if (a.placementMonth != b.placementMonth) return "placementMonth";
+    if (a.lunarDay != b.lunarDay) return "lunarDay";
+    if (a.hour != b.hour) return "hour";
+    if (a.lunarYear != b.lunarYear) return "lunarYear";
+    if (a.yearStemCode != b.yearStemCode) return "yearStemCode";
+    if (a.yearBranchCode != b.yearBranchCode) return "yearBranchCode";
+    if (a.openingTerm != b.openingTerm) return "openingTerm";
+    if (a.middleTerm != b.middleTerm) return "middleTerm";
+    if (std::memcmp(a.yearPillar, b.yearPillar, sizeof a.yearPillar) != 0) return "yearPillar";
+    if (std::memcmp(a.monthPillar, b.monthPillar, sizeof a.monthPillar) != 0) return "monthPillar";
+    if (std::memcmp(a.dayPillar, b.dayPillar, sizeof a.dayPillar) != 0) return "dayPillar";
+    if (std::memcmp(a.hourPillar, b.hourPillar, sizeof a.hourPillar) != 0) return "hourPillar";
+    if (a.lifePalace != b.lifePalace) return "lifePalace";
+    if (a.direction != b.direction) return "direction";
+    if (a.sex != b.sex) return "sex";
+    if (a.bureau != b.bureau) return "bureau";
+    if (std::memcmp(a.palaces, b.palaces, sizeof a.palaces) != 0) return "palaces";
+    if (std::memcmp(a.attributes, b.attributes, sizeof a.attributes) != 0) return "attributes";
+    if (a.lifeMaster != b.lifeMaster) return "lifeMaster";
+    if (a.bodyMaster != b.bodyMaster) return "bodyMaster";
+    if (a.douJun != b.douJun) return "douJun";
+    return "";
+}
+
+// The constructor from a birth and a sex, followed by the chart steps, gives
+// the record of the default constructor followed by SetBirth, SetSex and Cast.
+TEST(DouShuBirths, ConstructedFromABirthAsSetAndCast) {
+    struct Case {
+        const char *what;
+        double birth;
+        uint8_t male;
+    };
+    const Case cases[] = {
+        {"23:30, the next day's 子 hour", Instant(1984, 2, 1, 23, 30), 1},
+        {"a leap 4th month", Instant(2020, 6, 1, 12, 0), 0},
+        {"seconds after 立春", Instant(2000, 2, 4, 20, 40) + 25 / 86400.0, 0},
+        {"after 立春, before the lunar new year", Instant(1994, 2, 6, 12, 0), 1},
+        {"first day of the span", Instant(1902, 1, 1, 0, 0), 0},
+        {"last minute of the span", Instant(2050, 12, 31, 23, 59), 1},
+        {"any nonzero sex is male", Instant(1975, 8, 17, 5, 45), 7},
+    };
+    for (const Case &c : cases) {
+        TKvrDouShu stepwise;
+        stepwise.SetBirth(c.birth);
+        stepwise.SetSex(c.male);
+        stepwise.Cast();
+
+        TKvrDouShu fromCalendar(c.birth, c.male);
+        fromCalendar.CastFromCalendar();
+        EXPECT_EQ(FirstDifference(fromCalendar, stepwise), "") << c.what << ", CastFromCalendar";
+
+        TKvrDouShu cast(c.birth, c.male);
+        cast.Cast();
+        EXPECT_EQ(FirstDifference(cast, stepwise), "") << c.what << ", Cast";
+    }
+}
+
 // ---- Display classes ---------------------------------------------------------------------
 
 TEST(DouShuDisplay, ClassOfEveryItemCode) {
