@@ -461,18 +461,13 @@ void MarkSpiritStars(TKvrBaZi &chart) {
 
 // ---- Instants in whole units ------------------------------------------------
 
-// Birth instants are whole minutes and term instants whole seconds; a day
-// count far outside the calendar's years is refused before any conversion.
+// Births and term instants are taken to the nearest second, the birth as the
+// calendar takes it for the pillars; a day count far outside the calendar's
+// years is refused before any conversion.
 constexpr double kMaxDayCount = 1e7;
 
-bool ToMinutes(double instant, int64_t *minutes) {
-    if (!(std::fabs(instant) < kMaxDayCount)) return false;  // also NaN
-    *minutes = std::llround(instant * 1440.0);
-    return true;
-}
-
 bool ToSeconds(double instant, int64_t *seconds) {
-    if (!(std::fabs(instant) < kMaxDayCount)) return false;
+    if (!(std::fabs(instant) < kMaxDayCount)) return false;  // also NaN
     *seconds = std::llround(instant * 86400.0);
     return true;
 }
@@ -497,9 +492,9 @@ int TenGodOf(int dayStem, int stem) {
 bool MinorTermsAround(double birth, TermSource terms, double *previous, double *next) {
     *previous = 0;
     *next = 0;
-    int64_t birthMinutes = 0;
-    if (terms == nullptr || !ToMinutes(birth, &birthMinutes)) return false;
-    const int64_t dayNumber = birthMinutes >= 0 ? birthMinutes / 1440 : -((-birthMinutes + 1439) / 1440);
+    int64_t birthSeconds = 0;
+    if (terms == nullptr || !ToSeconds(birth, &birthSeconds)) return false;
+    const int64_t dayNumber = birthSeconds >= 0 ? birthSeconds / 86400 : -((-birthSeconds + 86399) / 86400);
     const CivilDate date = CivilFromDayCount(static_cast<int>(dayNumber));
     const int y = date.year, m = date.month;
     if (y < kFirstTableYear || y > kLastTableYear) return false;
@@ -507,7 +502,7 @@ bool MinorTermsAround(double birth, TermSource terms, double *previous, double *
     const double opening = terms(y, 2 * (m - 1));
     int64_t openingSeconds = 0;
     if (!ToSeconds(opening, &openingSeconds)) return false;
-    if (birthMinutes * 60 > openingSeconds) {
+    if (birthSeconds > openingSeconds) {
         const int nextYear = m == 12 ? y + 1 : y;
         if (nextYear > kLastTableYear) return false;
         *previous = opening;
@@ -522,10 +517,9 @@ bool MinorTermsAround(double birth, TermSource terms, double *previous, double *
 }
 
 LuckStart LuckStartBetween(double birth, double previousTerm, double nextTerm, bool forward) {
-    int64_t birthMinutes = 0, termSeconds = 0;
-    if (!ToMinutes(birth, &birthMinutes) || !ToSeconds(forward ? nextTerm : previousTerm, &termSeconds))
+    int64_t birthSeconds = 0, termSeconds = 0;
+    if (!ToSeconds(birth, &birthSeconds) || !ToSeconds(forward ? nextTerm : previousTerm, &termSeconds))
         return {};
-    const int64_t birthSeconds = birthMinutes * 60;
     int64_t distance = forward ? termSeconds - birthSeconds : birthSeconds - termSeconds;
     if (distance < 0) distance = 0;  // terms that do not enclose the birth
     // One day of distance is 120 days of life: offset = distance / 720 s.

@@ -124,13 +124,16 @@ using TermSource = double (*)(int year, int t);
 // The minor terms (节) on either side of a birth instant. J is the 节 of the
 // birth's Gregorian month; a birth later than J lies between J and the next
 // month's 节, a birth at or before J between the previous month's 节 and J.
-// Compared in whole seconds (the birth rounded to the minute). Returns false,
-// leaving both outputs 0, when a needed term lies outside 1900..2099.
+// Compared in whole seconds, the birth rounded to the nearest second as the
+// calendar rounds it for the pillars (a birth a few seconds after a term is
+// after it for both). Returns false, leaving both outputs 0, when a needed
+// term lies outside 1900..2099.
 bool MinorTermsAround(double birth, TermSource terms, double *previous, double *next);
 
 // Luck start of a birth between two minor terms: distance to the next term
 // (forward) or from the previous one (backward), times 120, in days of life.
-// Exact: the birth is rounded to the minute and the terms to the second.
+// Exact: the birth and the terms are rounded to the nearest second, the
+// birth as the calendar rounds it.
 struct LuckStart {
     double offset = 0;    // days of life before the first luck pillar
     int32_t startAge = 0; // whole years of 360 days in the offset

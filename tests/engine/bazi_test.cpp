@@ -277,6 +277,38 @@ TEST(BaZiLuckStart, TermsToTheSecond) {
     EXPECT_DOUBLE_EQ(start.offset, 24.0 / 720);
 }
 
+// A birth with seconds is taken to the second, as the pillars take it. The
+// stored 2000 立春 is 2000-02-04 20:40:23 and 惊蛰 2000-03-05 14:42:39; a birth
+// at 20:40:25 has the 庚辰 year and the 戊寅 month. A man (庚 is yang) runs
+// forward to 惊蛰: 29 days 18:02:14 = 2 570 534 s, 2 570 534 / 720 days of life,
+// 9 whole years of 360 days. A woman runs backward to 立春: 2 s, 2 / 720 days.
+TEST(BaZiLuckStart, ABirthSecondsAfterLiChunStartsFromLiChun) {
+    constexpr int64_t kDay = 86400;
+    ASSERT_EQ(SolarTermSeconds(2000, 2), DayCount(2000, 2, 4) * kDay + 20 * 3600 + 40 * 60 + 23);
+    ASSERT_EQ(SolarTermSeconds(2000, 4), DayCount(2000, 3, 5) * kDay + 14 * 3600 + 42 * 60 + 39);
+    const double birth = Instant(2000, 2, 4, 20, 40) + 25.0 / kDay;
+
+    double previous = 0, next = 0;
+    ASSERT_TRUE(MinorTermsAround(birth, SolarTerm, &previous, &next));
+    EXPECT_EQ(previous, SolarTerm(2000, 2));
+    EXPECT_EQ(next, SolarTerm(2000, 4));
+
+    struct Case {
+        uint8_t male;
+        uint8_t direction;
+        double offset;
+        int age;
+    };
+    for (const Case &c : {Case{1, 1, 2570534.0 / 720, 9}, Case{0, 0, 2.0 / 720, 0}}) {
+        const TKvrBaZi chart = Cast(birth, c.male);
+        EXPECT_EQ(NameOf({chart.yearPillar[0], chart.yearPillar[1]}), "庚辰");
+        EXPECT_EQ(NameOf({chart.monthPillar[0], chart.monthPillar[1]}), "戊寅");
+        EXPECT_EQ(chart.direction, c.direction) << "male " << int(c.male);
+        EXPECT_DOUBLE_EQ(chart.luckOffset, c.offset) << "male " << int(c.male);
+        EXPECT_EQ(chart.startAge, c.age) << "male " << int(c.male);
+    }
+}
+
 // At and around 1984 立春 (1984-02-04 23:19), where the year turns from 癸亥 to 甲子.
 TEST(BaZiLuckStart, AtAndAroundAMinorTerm) {
     const double liChun = SolarTerm(1984, 2);
