@@ -1,5 +1,6 @@
 #include "KvrDraw.h"
 
+#include "BirthEntry.h"
 #include "Gbk.h"
 #include "KeloError.h"
 
@@ -285,10 +286,12 @@ void TKeloDraw::DrawLuck(int32_t pillarX)
 {
     const int32_t C = CharHeight, P = PenWidth;
     const QString startText = GbkCellText(LuckTable[STAR_LUCK_START_AGE], STAR_LUCK_CELL_SIZE);
-    bool ok = false;
-    int64_t age = startText.trimmed().toInt(&ok, 10);
-    if (!ok)
-        throw KeloError(QStringLiteral("“%1”不是有效的整数").arg(startText));
+    // The start age converts like any integer text the program reads: the
+    // same rule and the same message as the birth fields of the details page.
+    const std::optional<int64_t> parsed = ParseIntegerText(startText);
+    if (!parsed)
+        throw KeloError(BirthMessages::NotInteger.arg(startText));
+    int64_t age = *parsed;
 
     const Point middle = PalacePoint(0, 0, 0);
     const int32_t y = middle.y + 2 * CellHeight - 3 * C - 4 * P;

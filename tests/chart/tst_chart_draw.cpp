@@ -519,6 +519,8 @@ void TestChartDraw::luckCellZeroMustBeANumber_data()
     QTest::newRow("empty") << "" << false;
     QTest::newRow("letters") << "x3" << false;
     QTest::newRow("Chinese") << "三" << false;
+    QTest::newRow("leading blank") << " 7" << true;
+    QTest::newRow("trailing blank") << "7 " << false;
 }
 
 void TestChartDraw::luckCellZeroMustBeANumber()
@@ -538,7 +540,13 @@ void TestChartDraw::luckCellZeroMustBeANumber()
         QVERIFY(FindText(canvas, QStringLiteral("卯")));
         return;
     }
-    QVERIFY_THROWS_EXCEPTION(KeloError, draw.Draw());
+    QString message;
+    try {
+        draw.Draw();
+    } catch (const KeloError &e) {
+        message = e.message();
+    }
+    QCOMPARE(message, QStringLiteral("'%1' is not a valid integer value").arg(cell));
     // What came before the luck pillars stays drawn; nothing after it is.
     QVERIFY(FindText(canvas, QStringLiteral("紫")));
     QVERIFY(!FindText(canvas, QStringLiteral("卯")));
