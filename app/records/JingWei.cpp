@@ -78,12 +78,9 @@ CityChoice ProvinceChanged(const QString &province)
 
 std::optional<QString> CityChanged(const QString &province, const QString &city)
 {
-    // An empty code in the table (台湾) means the code is not known: the code
-    // the user typed stays.
-    std::optional<QString> zip = FindZip(province, city);
-    if (zip && zip->isEmpty())
-        return std::nullopt;
-    return zip;
+    // A place of the table always writes its code, an empty one too (台湾):
+    // the code of the place chosen before no longer belongs to the city.
+    return FindZip(province, city);
 }
 
 std::optional<ZipFill> ZipChanged(const QString &zipText)

@@ -60,9 +60,9 @@ struct CityChoice {
 // cbProvinceChange: the cities of the province and the first of them.
 CityChoice ProvinceChanged(const QString &province);
 
-// cbCityChange: the postal code to write into Zip, if the place and its code
-// are known (never an empty code over the one typed). The caller writes it
-// with its postal-code handler switched off.
+// cbCityChange: the postal code to write into Zip when the place is in the
+// table (empty for 台湾). The caller writes it with its postal-code handler
+// switched off.
 std::optional<QString> CityChanged(const QString &province, const QString &city);
 
 struct ZipFill {
