@@ -975,6 +975,11 @@ void TfrmMain::DBTreeView1EndDragTreeNode(int targetId, int draggedId, bool copy
     const RecordStore::KeyEntry *dragged = m_store.Key(draggedId);
     if (!target || !dragged)
         return;
+    // A node cannot be dropped onto itself or onto a node beneath it, for a
+    // move and a copy alike: a member dropped onto itself would otherwise
+    // name its own group as the new parent and, with Ctrl held, be copied.
+    if (m_treeModel->isSelfOrAncestor(draggedId, targetId))
+        return;
     if (target->type == TypeRoot && dragged->type == TypeMember) {
         m_dialogs.notice(QStringLiteral("确定"), QStringLiteral("请选择一个组。"));
         return;

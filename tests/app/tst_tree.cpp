@@ -226,6 +226,50 @@ private slots:
         QCOMPARE(f.h.dialogs.texts("notice").size(), 1);
     }
 
+    // Dropped onto itself or onto a node beneath it, a node neither moves
+    // nor is copied, with or without Ctrl.
+    void dropOntoItselfOrBelowChangesNothing_data()
+    {
+        QTest::addColumn<QString>("dragged");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("copy");
+        for (bool copy : {false, true}) {
+            const char *how = copy ? "copy" : "move";
+            QTest::addRow("member onto itself, %s", how) << "张三" << "张三" << copy;
+            QTest::addRow("group onto itself, %s", how) << "朋友" << "朋友" << copy;
+            QTest::addRow("group onto its member, %s", how) << "朋友" << "王五" << copy;
+            QTest::addRow("group onto its subgroup, %s", how) << "朋友" << "子组" << copy;
+            QTest::addRow("group onto a member of its subgroup, %s", how) << "朋友" << "钱七" << copy;
+            QTest::addRow("subgroup onto itself, %s", how) << "子组" << "子组" << copy;
+            QTest::addRow("member of a subgroup onto itself, %s", how) << "钱七" << "钱七" << copy;
+        }
+    }
+
+    void dropOntoItselfOrBelowChangesNothing()
+    {
+        QFETCH(QString, dragged);
+        QFETCH(QString, target);
+        QFETCH(bool, copy);
+        Fixture f;
+        const int sub = f.h.model().addGroup(3, QStringLiteral("子组"));
+        const int qian = f.h.addMember(sub, QStringLiteral("钱七"));
+        f.h.window->miFullExpand->trigger();
+        const QHash<QString, int> ids{{QStringLiteral("张三"), f.zhang}, {QStringLiteral("朋友"), 3},
+                                      {QStringLiteral("王五"), f.wang}, {QStringLiteral("子组"), sub},
+                                      {QStringLiteral("钱七"), qian}};
+        QVERIFY(ids.contains(dragged) && ids.contains(target));
+        const auto before = f.h.store().IdsById();
+        QHash<int, int> parents;
+        for (int id : before)
+            parents.insert(id, f.h.store().Key(id)->parentId);
+        f.h.dialogs.clear();
+        f.h.drop(ids.value(dragged), ids.value(target), copy);
+        QCOMPARE(f.h.store().IdsById(), before);
+        for (int id : before)
+            QCOMPARE(f.h.store().Key(id)->parentId, parents.value(id));
+        QVERIFY(f.h.dialogs.calls.isEmpty());
+    }
+
     void ctrlDropCopiesTheSubtree()
     {
         Fixture f;
