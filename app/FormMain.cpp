@@ -411,6 +411,8 @@ void TfrmMain::buildClient()
                 });
             });
     connect(DBTreeView1, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        // A right click asked the save question on its press and, after a
+        // Cancel, brings no menu here; this asks for a menu opened otherwise.
         const QModelIndex at = DBTreeView1->indexAt(pos);
         if (at.isValid() && at != DBTreeView1->currentIndex()) {
             if (!DBTreeView1Changing())

@@ -2,6 +2,7 @@
 
 #include "GroupTreeModel.h"
 
+#include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -23,11 +24,27 @@ GroupTreeView::GroupTreeView(QWidget *parent) : QTreeView(parent)
 void GroupTreeView::mousePressEvent(QMouseEvent *event)
 {
     m_pressed = false;
+    m_menuRefused = false;
     const QModelIndex target = indexAt(event->position().toPoint());
-    if (target.isValid() && target != currentIndex() && changing && !changing())
+    if (target.isValid() && target != currentIndex() && changing && !changing()) {
+        // The user kept the selection: the pop-up menu this right click
+        // brings next is not shown, and the save question is not asked again.
+        m_menuRefused = event->button() == Qt::RightButton;
         return;
+    }
     m_pressed = event->button() == Qt::LeftButton;
     QTreeView::mousePressEvent(event);
+}
+
+bool GroupTreeView::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ContextMenu && m_menuRefused
+        && static_cast<QContextMenuEvent *>(event)->reason() == QContextMenuEvent::Mouse) {
+        m_menuRefused = false;
+        event->accept();
+        return true;
+    }
+    return QTreeView::viewportEvent(event);
 }
 
 void GroupTreeView::mouseReleaseEvent(QMouseEvent *event)

@@ -24,6 +24,7 @@ signals:
     void endDragTreeNode(const QModelIndex &target, const QList<int> &dragged, bool copy);
 
 protected:
+    bool viewportEvent(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
@@ -33,4 +34,7 @@ protected:
 
 private:
     bool m_pressed = false;
+    // A right click whose selection change the user refused: its pop-up
+    // menu is swallowed.
+    bool m_menuRefused = false;
 };

@@ -4,7 +4,9 @@
 #include "MemberListModel.h"
 
 #include <QAbstractItemModelTester>
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTabWidget>
 #include <QTableView>
 
@@ -340,6 +342,57 @@ private slots:
         QCOMPARE(f.h.model().indexOfId(f.zhang).data().toString(), QStringLiteral("张三丰"));
         QCOMPARE(f.h.dialogs.unanswered, 0);
         Q_UNUSED(w);
+    }
+
+    // A right click on another node while a member is edited asks the save
+    // question once. Cancel keeps the selection and shows no pop-up menu; No
+    // moves the selection and opens the menu on the node.
+    void rightClickAsksTheSaveQuestionOnce()
+    {
+        Fixture f;
+        TfrmMain &w = *f.h.window;
+        UsersCursor &grid = f.h.store().tblGrid;
+        auto rightClick = [&](int id) {
+            const QModelIndex i = f.h.showNode(id);
+            const QPoint at = f.h.tree().visualRect(i).center();
+            QWidget *viewport = f.h.tree().viewport();
+            // The window system's order: the press, the menu event, the release.
+            QTest::mousePress(viewport, Qt::RightButton, {}, at);
+            QContextMenuEvent menu(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
+            QApplication::sendEvent(viewport, &menu);
+            QTest::mouseRelease(viewport, Qt::RightButton, {}, at);
+        };
+        f.h.clickNode(f.zhang);
+        grid.Edit();
+        grid.SetFieldValue(UsersField::Name, QStringLiteral("张三丰"));
+        f.h.dialogs.clear();
+
+        f.h.dialogs.answer(Dialogs::Answer::Cancel);
+        rightClick(3);
+        QCOMPARE(f.h.dialogs.texts("question"), QStringList{QStringLiteral("保存您增加或修改的内容吗？")});
+        QCOMPARE(f.h.dialogs.unanswered, 0);
+        QCOMPARE(f.h.currentTreeId(), f.zhang);
+        QVERIFY(grid.Editing());
+        QVERIFY(!w.pmTree->isVisible());
+
+        f.h.dialogs.clear();
+        f.h.dialogs.answer(Dialogs::Answer::No);
+        rightClick(3);
+        QCOMPARE(f.h.dialogs.texts("question"), QStringList{QStringLiteral("保存您增加或修改的内容吗？")});
+        QCOMPARE(f.h.dialogs.unanswered, 0);
+        QCOMPARE(f.h.currentTreeId(), 3);
+        QVERIFY(!grid.Editing());
+        QCOMPARE(f.h.store().ReadRecord(f.zhang).Name, QStringLiteral("张三"));
+        QVERIFY(w.pmTree->isVisible());
+        w.pmTree->hide();
+
+        // Not editing: a right click selects the node and opens the menu at once.
+        f.h.dialogs.clear();
+        rightClick(f.wang);
+        QVERIFY(f.h.dialogs.calls.isEmpty());
+        QCOMPARE(f.h.currentTreeId(), f.wang);
+        QVERIFY(w.pmTree->isVisible());
+        w.pmTree->hide();
     }
 
     void pageChangeRefusedOnAnEmptyList()
