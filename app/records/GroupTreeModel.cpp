@@ -8,7 +8,6 @@
 #include <QIODevice>
 #include <QMimeData>
 #include <algorithm>
-#include <cstring>
 
 GroupTreeModel::GroupTreeModel(UsersCursor &tree, QObject *parent)
     : QAbstractItemModel(parent), m_tree(tree)
@@ -130,6 +129,49 @@ void GroupTreeModel::reload()
     endResetModel();
 }
 
+namespace {
+
+// Two labels as a user reads them: by their GBK bytes (so Chinese comes in
+// pinyin order for the common characters), except that an ASCII letter
+// counts the same in either case, so "a组" and "B组" sort a before B. The
+// keys are walked character by character: a single byte below 0x80 is
+// ASCII, 0xFF starts a four-byte character GBK cannot write, any other byte
+// starts a two-byte GBK character whose second byte may look like a letter
+// and keeps its case. A label that is the start of another sorts first.
+int CompareLabels(const QByteArray &a, const QByteArray &b)
+{
+    const auto *pa = reinterpret_cast<const unsigned char *>(a.constData());
+    const auto *pb = reinterpret_cast<const unsigned char *>(b.constData());
+    const qsizetype na = a.size(), nb = b.size();
+    qsizetype i = 0;
+    while (i < na && i < nb) {
+        const unsigned char x = pa[i], y = pb[i];
+        if (x < 0x80 && y < 0x80) {
+            const int fx = x >= 'A' && x <= 'Z' ? x + ('a' - 'A') : x;
+            const int fy = y >= 'A' && y <= 'Z' ? y + ('a' - 'A') : y;
+            if (fx != fy)
+                return fx < fy ? -1 : 1;
+            ++i;
+            continue;
+        }
+        if (x != y)
+            return x < y ? -1 : 1;
+        // The same lead byte: the rest of the character compares as bytes.
+        const qsizetype end = i + (x == 0xFF ? 4 : 2);
+        for (++i; i < end; ++i) {
+            if (i >= na || i >= nb)
+                return na == nb ? 0 : (na < nb ? -1 : 1);
+            if (pa[i] != pb[i])
+                return pa[i] < pb[i] ? -1 : 1;
+        }
+    }
+    if (na != nb)
+        return na < nb ? -1 : 1;
+    return 0;
+}
+
+} // namespace
+
 bool GroupTreeModel::lessThan(const Node *a, const Node *b) const
 {
     const RecordStore &store = m_tree.store();
@@ -137,12 +179,9 @@ bool GroupTreeModel::lessThan(const Node *a, const Node *b) const
     const RecordStore::KeyEntry *kb = store.Key(b->id);
     if (!ka || !kb)
         return (ka != nullptr) > (kb != nullptr) || (!ka && !kb && a->id < b->id);
-    const int c = std::memcmp(ka->gbkName.constData(), kb->gbkName.constData(),
-                              size_t(std::min(ka->gbkName.size(), kb->gbkName.size())));
+    const int c = CompareLabels(ka->gbkName, kb->gbkName);
     if (c != 0)
         return c < 0;
-    if (ka->gbkName.size() != kb->gbkName.size())
-        return ka->gbkName.size() < kb->gbkName.size();
     if (ka->type != kb->type)
         return ka->type < kb->type;
     return a->id < b->id;

@@ -60,6 +60,59 @@ private slots:
         QVERIFY(!f.h.model().indexOfId(f.secret).isValid());
     }
 
+    // Siblings as a user reads them: ASCII letters without regard to case,
+    // Chinese by pinyin, a label that starts another before it; a GBK
+    // character whose second byte looks like a letter keeps its byte order.
+    void siblingsSortedAsTheyAreRead_data()
+    {
+        QTest::addColumn<QStringList>("made");
+        QTest::addColumn<QStringList>("shown");
+        // A group then made there, and the row it takes among the members
+        // (after a member of the same label).
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<int>("groupRow");
+        QTest::newRow("letters and pinyin")
+            << QStringList{QStringLiteral("b组"), QStringLiteral("A组"), QStringLiteral("张"), QStringLiteral("阿"),
+                           QStringLiteral("C组")}
+            << QStringList{QStringLiteral("A组"), QStringLiteral("b组"), QStringLiteral("C组"), QStringLiteral("阿"),
+                           QStringLiteral("张")}
+            << QStringLiteral("B") << 1;
+        QTest::newRow("capital after small letter")
+            << QStringList{QStringLiteral("Bob"), QStringLiteral("alice"), QStringLiteral("Carl"), QStringLiteral("bea")}
+            << QStringList{QStringLiteral("alice"), QStringLiteral("bea"), QStringLiteral("Bob"), QStringLiteral("Carl")}
+            << QStringLiteral("BEA") << 2;
+        QTest::newRow("same letters in either case by ID")
+            << QStringList{QStringLiteral("b组"), QStringLiteral("B组"), QStringLiteral("A组")}
+            << QStringList{QStringLiteral("A组"), QStringLiteral("b组"), QStringLiteral("B组")}
+            << QStringLiteral("a") << 0;
+        QTest::newRow("prefix first")
+            << QStringList{QStringLiteral("阿组"), QStringLiteral("A"), QStringLiteral("阿"), QStringLiteral("a组")}
+            << QStringList{QStringLiteral("A"), QStringLiteral("a组"), QStringLiteral("阿"), QStringLiteral("阿组")}
+            << QStringLiteral("A组") << 2;
+        // 乤 is 0x81 0x61 and 丄 is 0x81 0x41 in GBK.
+        QTest::newRow("second byte keeps its case")
+            << QStringList{QStringLiteral("乤"), QStringLiteral("丄"), QStringLiteral("a")}
+            << QStringList{QStringLiteral("a"), QStringLiteral("丄"), QStringLiteral("乤")}
+            << QStringLiteral("丄") << 2;
+    }
+
+    void siblingsSortedAsTheyAreRead()
+    {
+        QFETCH(QStringList, made);
+        QFETCH(QStringList, shown);
+        QFETCH(QString, group);
+        QFETCH(int, groupRow);
+        Fixture f;
+        for (const QString &name : made)
+            f.h.addMember(4, name);   // 同学, empty in the default file
+        QStringList labels;
+        for (int id : f.h.shownChildren(4))
+            labels << f.h.model().indexOfId(id).data().toString();
+        QCOMPARE(labels, shown);
+        const int groupId = f.h.model().addGroup(4, group);
+        QCOMPARE(f.h.shownChildren(4).indexOf(groupId), groupRow);
+    }
+
     void listFollowsTheClickedNode()
     {
         Fixture f;
