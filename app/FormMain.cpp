@@ -665,6 +665,8 @@ void TfrmMain::LoadSettings()
             actViewTree->setChecked(v.DisplayTree);
             ApplyTreeVisible();
         } else if (name == QLatin1String("TreeWidth")) {
+            // At least 20 pixels: a tiny stored width would leave the tree
+            // out of sight while DisplayTree says it is shown.
             m_treeWidth = std::max(20, v.TreeWidth);
             Splitter1->setSizes({m_treeWidth, std::max(100, width() - m_treeWidth)});
         } else if (name == QLatin1String("DisplayTools")) {
@@ -838,6 +840,9 @@ void TfrmMain::FileOpenDBAccept()
     if (file.isEmpty())
         return;
     if (!OpenDatabase(file)) {
+        // The user chose this file: say that it did not open before going
+        // back to the database opened at start, so the user learns it, and
+        // the records then shown are not taken for the chosen file's.
         m_dialogs.message(QStringLiteral("数据库打开失败。"));
         if (!OpenDatabase(m_startDBFile))
             return;
@@ -920,6 +925,10 @@ void TfrmMain::DBTreeView1DeleteKey()
     // The root holds the whole file: the key does not delete it either.
     if (id == m_treeModel->rootId())
         return;
+    // The save question comes first, so a pending edit is saved or dropped
+    // by the user's choice rather than lost when its record goes with the
+    // subtree; after the delete the list is refreshed, so it shows no
+    // deleted records, as after the delete command.
     if (!ConfirmPendingEdit())
         return;
     const QString label = current.data().toString();
@@ -991,6 +1000,10 @@ void TfrmMain::DBTreeView1EndDragTreeNode(int targetId, int draggedId, bool copy
     const int newParent = target->type == TypeMember ? m_treeModel->shownParentId(targetId) : targetId;
     if (newParent == 0 || m_treeModel->isSelfOrAncestor(draggedId, newParent))
         return;
+    // A move into the group the node already is in changes nothing, so it
+    // neither asks nor writes. Any other drop writes the tree's records, so
+    // the save question comes first: a member being edited is saved or
+    // dropped before the file changes under it, and Cancel abandons the drop.
     if (!copy && newParent == m_treeModel->shownParentId(draggedId) && dragged->parentId == newParent)
         return;
     if (!ConfirmPendingEdit())
