@@ -425,6 +425,30 @@ private slots:
         QVERIFY(f.h.dialogs.calls.isEmpty());
     }
 
+    void exportAndTreeKeysWorkFromATextField()
+    {
+        // With the focus in a text field, Ctrl+E and Ctrl+D stay the picture
+        // export and the tree switch.
+        Fixture f;
+        QTemporaryDir out;
+        f.showChartOf(f.zhang);
+        f.h.pictureName = out.filePath(QStringLiteral("from-search-box"));
+        f.w().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f.w()));
+        f.w().edtSearch->setFocus();
+        QTest::keyClick(f.w().edtSearch, Qt::Key_E, Qt::ControlModifier);
+        QVERIFY(QFile::exists(out.filePath(QStringLiteral("from-search-box.gif"))));
+
+        const bool treeShown = f.w().actViewTree->isChecked();
+        QTest::keyClick(f.w().edtSearch, Qt::Key_D, Qt::ControlModifier);
+        QCOMPARE(f.w().actViewTree->isChecked(), !treeShown);
+        // Other editing keys still belong to the field.
+        f.w().edtSearch->setText(QStringLiteral("zs"));
+        f.w().edtSearch->setCursorPosition(0);
+        QTest::keyClick(f.w().edtSearch, Qt::Key_End);
+        QCOMPARE(f.w().edtSearch->cursorPosition(), 2);
+    }
+
     void exportCancelledOrWithoutAChart()
     {
         Fixture f;
