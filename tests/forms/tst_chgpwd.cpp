@@ -23,21 +23,6 @@
 
 namespace {
 
-// Runs work on the modal dialog of type T as soon as it is shown.
-template <typename T>
-void whenShown(std::function<void(T *)> work)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, work] {
-        if (auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            work(dialog);
-        }
-    });
-    timer->start();
-}
 
 struct Opening {
     bool opened = false;
@@ -305,3 +290,4 @@ private slots:
 
 QTEST_MAIN(TestChgPwd)
 #include "tst_chgpwd.moc"
+#include "WhenShown.h"

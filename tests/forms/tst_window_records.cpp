@@ -17,20 +17,6 @@
 
 namespace {
 
-template <typename T>
-void whenShown(std::function<void(T *)> work)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, work] {
-        if (auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            work(dialog);
-        }
-    });
-    timer->start();
-}
 
 void typeText(QWidget *widget, const QString &text)
 {
@@ -231,3 +217,4 @@ private slots:
 
 QTEST_MAIN(TestWindowRecords)
 #include "tst_window_records.moc"
+#include "WhenShown.h"
