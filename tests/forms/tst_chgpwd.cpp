@@ -7,6 +7,7 @@
 #include "DialogsScripted.h"
 #include "RecordStore.h"
 #include "ShowSearchFrm.h"
+#include "WhenShown.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -290,4 +291,3 @@ private slots:
 
 QTEST_MAIN(TestChgPwd)
 #include "tst_chgpwd.moc"
-#include "WhenShown.h"

@@ -5,6 +5,7 @@
 #include "ChgPwdFrm.h"
 #include "InfoPageFrm.h"
 #include "ShowSearchFrm.h"
+#include "WhenShown.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -217,4 +218,3 @@ private slots:
 
 QTEST_MAIN(TestWindowRecords)
 #include "tst_window_records.moc"
-#include "WhenShown.h"
