@@ -15,8 +15,30 @@ namespace {
 constexpr bool kForward = true;
 constexpr bool kBackward = false;
 
-// The palace n moves forward (n > 0) or backward (n < 0) of `palace`.
-constexpr int Moved(int palace, int n) { return Wrap(palace + n, 12); }
+// Counts that stay within one turn of the chart, from a palace 1..12: the
+// turn is taken off or added once instead of dividing by 12. Every count by
+// the hour, the month or the year branch is one (each 1..12); their palaces
+// go straight to Place, which drops anything off the chart.
+constexpr int OneTurn(int x) { return x > 12 ? x - 12 : x < 1 ? x + 12 : x; }
+
+// CountFrom for start and n both 1..12.
+constexpr int CountWithin(int start, int n, bool forward) {
+    return OneTurn(forward ? start + (n - 1) : start - (n - 1));
+}
+
+// The palace n moves forward (n > 0) or backward (n < 0) of `palace`, n
+// within -12..12.
+constexpr int Moved(int palace, int n) { return OneTurn(palace + n); }
+
+static_assert([] {
+    for (int start = 1; start <= 12; ++start)
+        for (int n = 1; n <= 12; ++n)
+            if (CountWithin(start, n, kForward) != CountFrom(start, n, kForward) ||
+                CountWithin(start, n, kBackward) != CountFrom(start, n, kBackward) ||
+                Moved(start, n) != Wrap(start + n, 12) || Moved(start, -n) != Wrap(start - n, 12))
+                return false;
+    return true;
+}());
 
 // ---- Tables by year stem -------------------------------------------------
 
@@ -100,13 +122,13 @@ void PlaceCycle(int (&palaces)[TKvrDouShu::kRows][TKvrDouShu::kSlots], int first
 // ---- Counted rules ---------------------------------------------------------
 
 void TKvrDouShu::PlaceWenChangWenQu() {
-    Place(WenChang, CountFrom(Xu, in_.hour, kBackward));
-    Place(WenQu, CountFrom(Chen, in_.hour, kForward));
+    Place(WenChang, CountWithin(Xu, in_.hour, kBackward));
+    Place(WenQu, CountWithin(Chen, in_.hour, kForward));
 }
 
 void TKvrDouShu::PlaceZuoFuYouBi() {
-    Place(ZuoFu, CountFrom(Chen, in_.month, kForward));
-    Place(YouBi, CountFrom(Xu, in_.month, kBackward));
+    Place(ZuoFu, CountWithin(Chen, in_.month, kForward));
+    Place(YouBi, CountWithin(Xu, in_.month, kBackward));
 }
 
 void TKvrDouShu::PlaceTianKuiTianYue() {
@@ -128,13 +150,13 @@ void TKvrDouShu::PlaceQingYangTuoLuo() {
 // whatever the sex or direction.
 void TKvrDouShu::PlaceHuoXingLingXing() {
     const int *start = kHuoLingStart[in_.branch % 4];
-    Place(HuoXing, CountFrom(start[0], in_.hour, kForward));
-    Place(LingXing, CountFrom(start[1], in_.hour, kForward));
+    Place(HuoXing, CountWithin(start[0], in_.hour, kForward));
+    Place(LingXing, CountWithin(start[1], in_.hour, kForward));
 }
 
 void TKvrDouShu::PlaceDiJieDiKong() {
-    Place(DiJie, CountFrom(Hai, in_.hour, kForward));
-    Place(DiKong, CountFrom(Hai, in_.hour, kBackward));
+    Place(DiJie, CountWithin(Hai, in_.hour, kForward));
+    Place(DiKong, CountWithin(Hai, in_.hour, kBackward));
 }
 
 // Each transformation goes directly behind its star; the stars behind it
@@ -164,8 +186,8 @@ void TKvrDouShu::InsertTransformations() {
 void TKvrDouShu::PlaceTianMa() { Place(TianMa, kByMonth[MaRow][in_.month - 1]); }
 
 void TKvrDouShu::PlaceTianXingTianYao() {
-    Place(TianXing, CountFrom(You, in_.month, kForward));
-    Place(TianYao, CountFrom(Chou, in_.month, kForward));
+    Place(TianXing, CountWithin(You, in_.month, kForward));
+    Place(TianYao, CountWithin(Chou, in_.month, kForward));
 }
 
 void TKvrDouShu::PlaceJieShen() { Place(JieShen, kByMonth[JieShenRow][in_.month - 1]); }
@@ -194,18 +216,18 @@ void TKvrDouShu::PlaceTianGuanTianFu() {
 }
 
 void TKvrDouShu::PlaceTianKuTianXu() {
-    Place(TianKu, CountFrom(Wu, in_.branch, kBackward));
-    Place(TianXu, CountFrom(Wu, in_.branch, kForward));
+    Place(TianKu, CountWithin(Wu, in_.branch, kBackward));
+    Place(TianXu, CountWithin(Wu, in_.branch, kForward));
 }
 
 void TKvrDouShu::PlaceLongChiFengGe() {
-    Place(LongChi, CountFrom(Chen, in_.branch, kForward));
-    Place(FengGe, CountFrom(Xu, in_.branch, kBackward));
+    Place(LongChi, CountWithin(Chen, in_.branch, kForward));
+    Place(FengGe, CountWithin(Xu, in_.branch, kBackward));
 }
 
 // 天喜 faces 红鸾 across the chart.
 void TKvrDouShu::PlaceHongLuanTianXi() {
-    const int hongLuan = CountFrom(Mao, in_.branch, kBackward);
+    const int hongLuan = CountWithin(Mao, in_.branch, kBackward);
     Place(HongLuan, hongLuan);
     Place(TianXi, Moved(hongLuan, 6));
 }
@@ -220,8 +242,8 @@ void TKvrDouShu::PlacePoSui() { Place(PoSui, kByYearBranch[PoSuiRow][in_.branch 
 
 // 天才 counts forward by the year branch from 命宫, 天寿 from 身.
 void TKvrDouShu::PlaceTianCaiTianShou() {
-    Place(TianCai, CountFrom(lifePalace, in_.branch, kForward));
-    if (const int body = PalaceOf(Body)) Place(TianShou, CountFrom(body, in_.branch, kForward));
+    Place(TianCai, CountWithin(lifePalace, in_.branch, kForward));
+    if (const int body = PalaceOf(Body)) Place(TianShou, CountWithin(body, in_.branch, kForward));
 }
 
 // The two void branches of the year stem's pair; 截正 is the one whose yin or
@@ -247,8 +269,8 @@ void TKvrDouShu::PlaceXunZhengXunPang() {
 // backward one. Counted from the life palace: 疾厄 is the sixth name
 // backward, 奴仆 the eighth.
 void TKvrDouShu::PlaceTianShangTianShi() {
-    const int jiE = CountFrom(lifePalace, PalaceJiE - PalaceMing + 1, kBackward);
-    const int nuPu = CountFrom(lifePalace, PalaceNuPu - PalaceMing + 1, kBackward);
+    const int jiE = CountWithin(lifePalace, PalaceJiE - PalaceMing + 1, kBackward);
+    const int nuPu = CountWithin(lifePalace, PalaceNuPu - PalaceMing + 1, kBackward);
     Place(TianShang, direction ? nuPu : jiE);
     Place(TianShi, direction ? jiE : nuPu);
 }
@@ -266,11 +288,11 @@ void TKvrDouShu::PlaceTaiFuFengGao() {
 }
 
 void TKvrDouShu::PlaceTianDeNianJie() {
-    Place(TianDe, CountFrom(You, in_.branch, kForward));
-    Place(NianJie, CountFrom(Xu, in_.branch, kBackward));
+    Place(TianDe, CountWithin(You, in_.branch, kForward));
+    Place(NianJie, CountWithin(Xu, in_.branch, kBackward));
 }
 
-void TKvrDouShu::PlaceYueDe() { Place(YueDe, CountFrom(Si, in_.branch, kForward)); }
+void TKvrDouShu::PlaceYueDe() { Place(YueDe, CountWithin(Si, in_.branch, kForward)); }
 
 // ---- The four cycles ---------------------------------------------------------
 
