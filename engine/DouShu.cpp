@@ -184,7 +184,7 @@ void TKvrDouShu::CastFromCalendar() {
     douJun = DouJunOf(in_.month, in_.hour);
     PlaceLifePalaceAndNames();
     PlacePalaceStems();
-    std::memset(taken_, kFirstStarSlot, sizeof taken_);  // every row: name, stem
+    for (int32_t &t : taken_) t = kFirstStarSlot;  // every row: name, stem
     ComputeBureau();
     PlaceZiWeiAndTianFu();
     PlaceWenChangWenQu();

@@ -95,7 +95,7 @@ private:
         const int slot = taken_[palace];
         if (slot >= kSlots) return;  // full row: the star is dropped
         palaces[palace][slot] = code;
-        taken_[palace] = static_cast<int8_t>(slot + 1);
+        taken_[palace] = slot + 1;
         placedIn_[code] = static_cast<int8_t>(palace);
         placedAt_[code] = static_cast<int8_t>(slot);
     }
@@ -156,7 +156,7 @@ private:
     int8_t placedAt_[code::Count] = {};  // its slot
     // Per row, the number of leading slots taken: names, stems, then the
     // stars one after another.
-    int8_t taken_[kRows] = {};
+    int32_t taken_[kRows] = {};
 };
 
 }  // namespace star
