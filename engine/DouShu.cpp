@@ -258,11 +258,9 @@ int TKvrDouShu::DecadeStartAge(int palace) const {
 // 命宫 in the life palace, then each next name one palace backward.
 void TKvrDouShu::PlaceLifePalaceAndNames() {
     lifePalace = LifePalaceOf(in_.month, in_.hour);
-    int p = lifePalace;
-    for (int name = code::PalaceMing; name <= code::PalaceFuMu; ++name) {
-        palaces[p][kNameSlot] = name;
-        p = p == 1 ? 12 : p - 1;
-    }
+    const int8_t *order = kCountingOrder.in[kBackward][lifePalace];
+    static_assert(code::PalaceFuMu - code::PalaceMing == 11);
+    for (int i = 0; i < 12; ++i) palaces[order[i]][kNameSlot] = code::PalaceMing + i;
 }
 
 // 寅, 卯, ... 亥, 子, 丑 take the 寅 stem and each next stem in turn.
