@@ -78,10 +78,8 @@ void RegisterFileType(const QString &programPath)
     if (data.isEmpty())
         return;
     const QString iconDir = data + QStringLiteral("/icons/hicolor/scalable");
-    bool iconsChanged = WriteIfChanged(iconDir + QStringLiteral("/apps/kelo.svg"), ProgramIconSvg());
-    iconsChanged |= WriteIfChanged(iconDir + QStringLiteral("/mimetypes/application-x-kelo-records.svg"),
-                                   DocumentIconSvg());
-    Q_UNUSED(iconsChanged);
+    WriteIfChanged(iconDir + QStringLiteral("/apps/kelo.svg"), ProgramIconSvg());
+    WriteIfChanged(iconDir + QStringLiteral("/mimetypes/application-x-kelo-records.svg"), DocumentIconSvg());
 
     const QString mimeDir = data + QStringLiteral("/mime");
     if (WriteIfChanged(mimeDir + QStringLiteral("/packages/kelo-records.xml"), MimeXml()))
