@@ -860,9 +860,7 @@ bool RecordStore::ChangeEncryption(bool encrypt, const QString &newPassword) {
         }
     }
     if (!reopened) {
-        const QString name = m_fileName;
         CloseDatabase();
-        Q_UNUSED(name);
         return false;
     }
     m_enciphered = nowEnciphered;
