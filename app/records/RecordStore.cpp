@@ -583,6 +583,18 @@ void RecordStore::loadKeys() {
     }
 }
 
+std::vector<RecordStore::KeyEntry>::iterator RecordStore::keyPosition(int id) {
+    return std::lower_bound(m_keys.begin(), m_keys.end(), id, [](const KeyEntry &e, int v) { return e.id < v; });
+}
+
+std::vector<RecordStore::NameSlot>::iterator RecordStore::namePosition(const KeyEntry &entry) {
+    const SlotKey key{&entry.gbkName, entry.type, entry.id};
+    return std::lower_bound(m_byName.begin(), m_byName.end(), key, [this](const NameSlot &s, const SlotKey &k) {
+        const KeyEntry *e = Key(s.id);
+        return slotLess({&e->gbkName, e->type, e->id}, k);
+    });
+}
+
 const RecordStore::KeyEntry *RecordStore::Key(int id) const {
     auto it = std::lower_bound(m_keys.begin(), m_keys.end(), id,
                                [](const KeyEntry &e, int v) { return e.id < v; });
@@ -618,15 +630,10 @@ const std::vector<int> &RecordStore::ChildrenOf(int parentId) const {
 }
 
 void RecordStore::dropKey(int id) {
-    auto it = std::lower_bound(m_keys.begin(), m_keys.end(), id,
-                               [](const KeyEntry &e, int v) { return e.id < v; });
+    auto it = keyPosition(id);
     if (it == m_keys.end() || it->id != id)
         return;
-    const SlotKey key{&it->gbkName, it->type, it->id};
-    auto pos = std::lower_bound(m_byName.begin(), m_byName.end(), key, [this](const NameSlot &s, const SlotKey &k) {
-        const KeyEntry *e = Key(s.id);
-        return slotLess({&e->gbkName, e->type, e->id}, k);
-    });
+    auto pos = namePosition(*it);
     if (pos != m_byName.end() && pos->id == id)
         m_byName.erase(pos);
     m_keys.erase(it);
@@ -643,15 +650,8 @@ void RecordStore::setKey(const UsersRecord &r) {
     e.privacy = r.Privacy;
     e.name = r.Name;
     e.gbkName = GbkSortKey(r.Name);
-    auto it = std::lower_bound(m_keys.begin(), m_keys.end(), r.ID,
-                               [](const KeyEntry &k, int v) { return k.id < v; });
-    it = m_keys.insert(it, std::move(e));
-    const SlotKey key{&it->gbkName, it->type, it->id};
-    auto pos = std::lower_bound(m_byName.begin(), m_byName.end(), key, [this](const NameSlot &s, const SlotKey &k) {
-        const KeyEntry *x = Key(s.id);
-        return slotLess({&x->gbkName, x->type, x->id}, k);
-    });
-    m_byName.insert(pos, NameSlot{r.ID, r.ParentID, r.Type, r.Privacy});
+    auto it = m_keys.insert(keyPosition(r.ID), std::move(e));
+    m_byName.insert(namePosition(*it), NameSlot{r.ID, r.ParentID, r.Type, r.Privacy});
     m_cache.insert(r.ID, r);
     m_childrenValid = false;
 }

@@ -173,6 +173,10 @@ private:
     struct NameSlot { int id; int parentId; int type; bool privacy; };
     std::vector<KeyEntry> m_keys;
     std::vector<NameSlot> m_byName;
+    // Where a record's key entry is, or would go, in m_keys (by ID) and in
+    // m_byName (by the ByName order of its entry).
+    std::vector<KeyEntry>::iterator keyPosition(int id);
+    std::vector<NameSlot>::iterator namePosition(const KeyEntry &entry);
     mutable QHash<int, UsersRecord> m_cache;
     mutable QHash<int, std::vector<int>> m_children;
     mutable bool m_childrenValid = false;
