@@ -31,7 +31,6 @@ ChartPrint::ChartPrint(ChartPage &page) : m_page(page)
                                             QStringLiteral("GIF 图片 (*.gif);;所有文件 (*)"), nullptr,
                                             QFileDialog::DontConfirmOverwrite);
     };
-    SetLandscapeWhenPrinterExists();
 }
 
 void ChartPrint::SetLandscapeWhenPrinterExists()

@@ -35,7 +35,8 @@ public:
     // the user cancels.
     std::function<QString()> SavePictureDialog;
 
-    // Landscape when at least one printer is installed (at start-up).
+    // Landscape when at least one printer is installed; the window's
+    // start-up asks for it once (the printers are looked up each call).
     void SetLandscapeWhenPrinterExists();
 
     // Prints the chart of record (nothing: the message that there is nothing
