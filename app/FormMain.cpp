@@ -30,7 +30,6 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QProcess>
-#include <QScrollBar>
 #include <QSettings>
 #include <QSplitter>
 #include <QStandardPaths>
