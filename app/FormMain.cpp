@@ -54,6 +54,12 @@ const EngineEntries kEngine{&Dll_Pan, &Dll_LunarToSolar};
 
 const QString kDbFilter = QStringLiteral("数据库(*.kvr)");
 
+// Where the window's settings are kept.
+QSettings WindowSettings()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("qarn"), QStringLiteral("kelo"));
+}
+
 // The list of members: its columns keep their widths in proportion when the
 // list is wider or narrower than their sum.
 class MemberGrid : public QTableView {
@@ -680,8 +686,7 @@ void TfrmMain::LoadSettings()
     const SettingsValues defaults = SettingsValues::Defaults();
     for (const SettingKey &key : SettingKeys())
         apply(key, defaults);
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("qarn"),
-                       QStringLiteral("kelo"));
+    QSettings settings = WindowSettings();
     m_settingsRead = ::LoadSettings(settings, apply);
 }
 
@@ -695,8 +700,7 @@ void TfrmMain::SaveSettings()
     v.TreeWidth = treeWidth();
     v.ShowSearch = ShowSearch;
     v.ShowTutorial = tsMing->ShowTutorial;
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("qarn"),
-                       QStringLiteral("kelo"));
+    QSettings settings = WindowSettings();
     ::SaveSettings(settings, v);
 }
 
