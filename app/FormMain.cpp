@@ -13,7 +13,6 @@
 #include "ShowSearchFrm.h"
 #include "UsersCursor.h"
 
-#include "star.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -43,14 +42,9 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-namespace {
+#include <iterator>
 
-// The engine's entries, bound when the program is loaded.
-struct EngineEntries {
-    decltype(&Dll_Pan) pan;
-    decltype(&Dll_LunarToSolar) lunarToSolar;
-};
-const EngineEntries kEngine{&Dll_Pan, &Dll_LunarToSolar};
+namespace {
 
 const QString kDbFilter = QStringLiteral("数据库(*.kvr)");
 
@@ -83,8 +77,9 @@ public:
         for (const auto &c : MemberListModel::Columns)
             total += c.width;
         int used = 0;
-        for (int i = 0; i < 7; ++i) {
-            const int w = i == 6 ? std::max(20, available - used)
+        constexpr int columns = int(std::size(MemberListModel::Columns));
+        for (int i = 0; i < columns; ++i) {
+            const int w = i == columns - 1 ? std::max(20, available - used)
                                  : MemberListModel::Columns[i].width * available / total;
             horizontalHeader()->resizeSection(i, w);
             used += w;
@@ -100,7 +95,6 @@ public:
 TfrmMain::TfrmMain(Dialogs &dialogs, const StartUp &startUp, QWidget *parent)
     : QMainWindow(parent), m_dialogs(dialogs), m_startUp(startUp)
 {
-    Q_UNUSED(kEngine);
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Kelo 5.3"));
     setWindowIcon(MakeIcon(KeloIcon::Program));
@@ -380,7 +374,7 @@ void TfrmMain::buildClient()
     DBGridEh1->verticalHeader()->setFixedWidth(12);
     DBGridEh1->horizontalHeader()->setHighlightSections(false);
     DBGridEh1->setWordWrap(false);
-    for (int i = 0; i < 7; ++i)
+    for (int i = 0; i < int(std::size(MemberListModel::Columns)); ++i)
         DBGridEh1->setColumnWidth(i, MemberListModel::Columns[i].width);
     auto *listLayout = new QVBoxLayout(tsList);
     listLayout->setContentsMargins(0, 0, 0, 0);
